@@ -1,0 +1,86 @@
+#include "crypto/Base64.h"
+
+#include <array>
+
+namespace qx {
+
+namespace {
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// Decoding classes: 0..63 a digit, kLineBreak for CR and LF. Every other byte
+// counts as the digit 0.
+constexpr std::uint8_t kLineBreak = 0xFF;
+
+constexpr std::array<std::uint8_t, 256> MakeDecodeTable() {
+    std::array<std::uint8_t, 256> t{};
+    for (std::uint8_t i = 0; i < 64; ++i) t[static_cast<unsigned char>(kAlphabet[i])] = i;
+    t['\r'] = kLineBreak;
+    t['\n'] = kLineBreak;
+    return t;
+}
+
+constexpr std::array<std::uint8_t, 256> kDecode = MakeDecodeTable();
+
+}  // namespace
+
+std::string Base64Encode(const void* bytes, std::size_t n) {
+    const auto* in = static_cast<const std::uint8_t*>(bytes);
+    std::string out((n + 2) / 3 * 4, '\0');
+    char* o = out.data();
+    std::size_t i = 0;
+    for (; i + 3 <= n; i += 3) {
+        const std::uint32_t v = (std::uint32_t{in[i]} << 16) | (std::uint32_t{in[i + 1]} << 8) | in[i + 2];
+        o[0] = kAlphabet[v >> 18];
+        o[1] = kAlphabet[(v >> 12) & 63];
+        o[2] = kAlphabet[(v >> 6) & 63];
+        o[3] = kAlphabet[v & 63];
+        o += 4;
+    }
+    if (i < n) {
+        // Missing bytes of the last group count as zero; no "=" is written.
+        std::uint32_t v = std::uint32_t{in[i]} << 16;
+        if (i + 1 < n) v |= std::uint32_t{in[i + 1]} << 8;
+        o[0] = kAlphabet[v >> 18];
+        o[1] = kAlphabet[(v >> 12) & 63];
+        o[2] = kAlphabet[(v >> 6) & 63];
+        o[3] = kAlphabet[v & 63];
+    }
+    return out;
+}
+
+std::size_t Base64Decode(std::string_view text, std::uint8_t* output) {
+    std::uint8_t* o = output;
+    std::uint32_t group = 0;
+    int count = 0;
+    for (const char ch : text) {
+        const std::uint8_t d = kDecode[static_cast<unsigned char>(ch)];
+        if (d == kLineBreak) {
+            // A line break is copied and drops an unfinished group.
+            *o++ = static_cast<std::uint8_t>(ch);
+            group = 0;
+            count = 0;
+            continue;
+        }
+        group = (group << 6) | d;
+        if (++count == 4) {
+            o[0] = static_cast<std::uint8_t>(group >> 16);
+            o[1] = static_cast<std::uint8_t>(group >> 8);
+            o[2] = static_cast<std::uint8_t>(group);
+            o += 3;
+            group = 0;
+            count = 0;
+        }
+    }
+    *o = 0;
+    return static_cast<std::size_t>(o - output);
+}
+
+std::string Base64Decode(std::string_view text) {
+    std::string out(text.size() + 1, '\0');
+    const std::size_t n = Base64Decode(text, reinterpret_cast<std::uint8_t*>(out.data()));
+    out.resize(n);
+    return out;
+}
+
+}  // namespace qx

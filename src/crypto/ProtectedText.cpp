@@ -1,0 +1,126 @@
+#include "crypto/ProtectedText.h"
+
+#include "crypto/Base64.h"
+#include "crypto/BlowFish.h"
+#include "text/Cp932.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace qx {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+std::uint8_t* Bytes(std::string& s) { return reinterpret_cast<std::uint8_t*>(s.data()); }
+
+// Keying costs 521 block encryptions, far more than a typical message body, and
+// a log is read and written under one key. The cipher keyed last is therefore
+// kept per thread and reused while the key stays the same.
+const CBlowFish& KeyedCipher(std::string_view key) {
+    struct Cache {
+        std::string key;
+        CBlowFish cipher;
+        bool keyed = false;
+    };
+    thread_local Cache cache;
+    if (!cache.keyed || cache.key != key) {
+        cache.keyed = false;
+        cache.key.assign(key);
+        cache.cipher.SetKey(reinterpret_cast<const std::uint8_t*>(cache.key.data()), cache.key.size());
+        cache.keyed = true;
+    }
+    return cache.cipher;
+}
+
+// Index of the first zero byte in s[from, ...]; the caller guarantees one.
+std::size_t FirstZero(const std::string& s, std::size_t from) {
+    const void* z = std::memchr(s.data() + from, 0, s.size() - from);
+    return static_cast<std::size_t>(static_cast<const char*>(z) - s.data());
+}
+
+}  // namespace
+
+std::string MakeCipherKey(std::string_view password) {
+    std::string key;
+    key.reserve(password.size() + kKeySuffix.size());
+    key.append(password);
+    key.append(kKeySuffix);
+    return key;
+}
+
+std::string EncryptText(std::string_view text, std::string_view cipherKey) {
+    const std::size_t n = kCheckPrefix.size() + text.size();
+    std::string plain(CBlowFish::PaddedLength(n), '\0');
+    std::memcpy(plain.data(), kCheckPrefix.data(), kCheckPrefix.size());
+    if (!text.empty()) std::memcpy(plain.data() + kCheckPrefix.size(), text.data(), text.size());
+    const std::size_t m = KeyedCipher(cipherKey).EncryptBuffer(Bytes(plain), Bytes(plain), n);
+    return Base64Encode(plain.data(), m);
+}
+
+std::string DecryptText(std::string_view text, std::string_view cipherKey, bool& ok) {
+    const std::string_view line = Trim(text);
+    // Decoded bytes plus the terminator never exceed the length of the text + 1.
+    std::string buffer(line.size() + 1, '\0');
+    const std::size_t decoded = Base64Decode(line, Bytes(buffer));
+    // The Base64 form of a ciphertext decodes to it plus up to two zero bytes.
+    const std::size_t k = decoded & ~static_cast<std::size_t>(7);
+    KeyedCipher(cipherKey).DecryptBuffer(Bytes(buffer), Bytes(buffer), k);
+    // The zero padding or the bytes behind the decrypted part end the plaintext;
+    // the terminator at buffer[decoded] guarantees an end.
+    buffer.resize(FirstZero(buffer, 0));
+    if (!buffer.starts_with(kCheckPrefix)) {
+        ok = false;
+        return std::string(kPasswordNg);
+    }
+    ok = true;
+    buffer.erase(0, kCheckPrefix.size());
+    return buffer;
+}
+
+std::string DecodeText(std::string_view text, int mode, std::string_view cipherKey, bool& ok) {
+    if (mode == 2) return DecryptText(text, cipherKey, ok);
+    if (mode != 1) return std::string(text);
+
+    std::string out;
+    out.reserve(text.size() + text.size() / 32 + 2);
+    ForEachLine(text, [&out](std::string_view line) {
+        const std::size_t start = out.size();
+        out.resize(start + line.size() + 1);
+        Base64Decode(line, Bytes(out) + start);
+        // A line holds no line breaks, so the decoded bytes are ended by their
+        // first zero byte (at the latest the terminator).
+        out.resize(FirstZero(out, start));
+        out.append(kCrLf);
+    });
+    return out;
+}
+
+std::string EncodeText(std::string_view text, int fromMode, int toMode, std::string_view cipherKey,
+                       bool& ok) {
+    if (toMode != 1 && toMode != 2) return std::string(text);
+    if (fromMode == toMode) return std::string(text);
+
+    std::string decoded;
+    if (fromMode != 0) {
+        decoded = DecodeText(text, fromMode, cipherKey, ok);
+        text = decoded;
+    }
+
+    if (toMode == 2) {
+        std::string out = EncryptText(text, cipherKey);
+        out.append(kCrLf);
+        return out;
+    }
+
+    std::string out;
+    out.reserve(text.size() / 3 * 4 + text.size() / 16 + 8);
+    ForEachLine(text, [&out](std::string_view line) {
+        out.append(Base64Encode(line));
+        out.append(kCrLf);
+    });
+    return out;
+}
+
+}  // namespace qx
