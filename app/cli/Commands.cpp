@@ -1,0 +1,176 @@
+#include "Commands.h"
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <set>
+#include <tuple>
+
+#include "RecordFormat.h"
+#include "platform/FileSystem.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+namespace qx::cli {
+
+int LoadForCli(LogSession& session, CliUi& ui, const std::string& path) {
+    const LoadResult r = session.LoadLog(path, 0);
+    switch (r.status) {
+        case LoadStatus::Ok: return kExitOk;
+        case LoadStatus::Missing:
+        case LoadStatus::Unreadable: return kExitFile;
+        case LoadStatus::PasswordGivenUp: return ui.passwordFileError() ? kExitFile : kExitPassword;
+    }
+    return kExitFile;
+}
+
+int EnsurePassword(LogSession& session, const LogData& record) {
+    if (session.CurrentPassword.empty() && record.BodyMode() == kModeEncrypted &&
+        !session.AskPassword(false)) {
+        return kExitPassword;
+    }
+    return kExitOk;
+}
+
+Output::Output(const std::string& path) : path_(path) {
+    if (path.empty() || path == "-") {
+        file_ = stdout;
+        path_.clear();
+    } else {
+        file_ = std::fopen(path.c_str(), "wb");
+        if (!file_) std::cerr << "quillorix-cli: cannot write [" << path << "]: " << std::strerror(errno) << '\n';
+    }
+}
+
+Output::~Output() {
+    if (file_ && file_ != stdout) std::fclose(file_);
+}
+
+void Output::Write(const std::string& text) {
+    if (file_ && std::fwrite(text.data(), 1, text.size(), file_) != text.size()) failed_ = true;
+}
+
+void Output::Flush() {
+    if (file_ && std::fflush(file_) != 0) failed_ = true;
+}
+
+bool Output::Finish() {
+    if (!file_) return false;
+    if (std::fflush(file_) != 0) failed_ = true;
+    if (file_ != stdout) {
+        if (std::fclose(file_) != 0) failed_ = true;
+        file_ = nullptr;
+    }
+    if (failed_) {
+        std::cerr << "quillorix-cli: cannot write [" << (path_.empty() ? "standard output" : path_)
+                  << "]: " << std::strerror(errno ? errno : EIO) << '\n';
+    }
+    return !failed_;
+}
+
+namespace {
+
+// Year, month, zero-padded day and time: sortable as text.
+std::tuple<std::string, std::string, std::string, std::string> DateKey(const LogData& r) {
+    std::string day(r.Day());
+    if (day.size() == 1) day = "0" + day;
+    return {std::string(r.Year()), r.MonthNumber(), day, std::string(r.Time())};
+}
+
+bool IsBlankName(std::string_view name) { return name.empty() || name == kFullWidthSpace; }
+
+}  // namespace
+
+std::string FormatInfo(LogSession& s) {
+    int header[4] = {}, body[4] = {};  // -1, 0, 1, 2
+    std::set<std::string> users, hosts;
+    const LogData* first = nullptr;
+    const LogData* last = nullptr;
+    for (const LogData& r : s.records) {
+        ++header[std::clamp(r.HeaderMode(), -1, 2) + 1];
+        ++body[std::clamp(r.BodyMode(), -1, 2) + 1];
+        for (std::string_view n : SplitNames(r.UserName())) {
+            if (!IsBlankName(n)) users.emplace(n);
+        }
+        for (std::string_view n : SplitNames(r.HostName())) {
+            if (!IsBlankName(n)) hosts.emplace(n);
+        }
+        if (r.Year().empty()) continue;
+        if (!first || DateKey(r) < DateKey(*first)) first = &r;
+        if (!last || DateKey(*last) < DateKey(r)) last = &r;
+    }
+    auto modes = [](const int* c) {
+        return "plain " + std::to_string(c[1]) + ", encoded " + std::to_string(c[2]) + ", encrypted " +
+               std::to_string(c[3]) + ", unrecognised " + std::to_string(c[0]);
+    };
+    auto date = [](const LogData* r) {
+        return r ? Cp932ToUtf8(r->DateString(false) + " " + std::string(r->Time())) : std::string("-");
+    };
+    std::string out;
+    out += "File:          " + s.LogFileName + "\n";
+    out += "Size:          " + std::to_string(s.LoadedSize) + " bytes\n";
+    out += "Messages:      " + std::to_string(s.records.size()) + "\n";
+    out += "Header forms:  " + modes(header) + "\n";
+    out += "Body forms:    " + modes(body) + "\n";
+    out += "First date:    " + date(first) + "\n";
+    out += "Last date:     " + date(last) + "\n";
+    out += "Users:         " + std::to_string(users.size()) + "\n";
+    out += "Hosts:         " + std::to_string(hosts.size()) + "\n";
+    return out;
+}
+
+namespace {
+
+std::size_t Fingerprint(const LogData& r, std::string_view plain) {
+    return std::hash<std::string_view>()(r.HeaderText()) * 31 + std::hash<std::string_view>()(plain);
+}
+
+}  // namespace
+
+int Follow(LogSession& s, CliUi& ui, bool jsonl) {
+    (void)ui;
+    std::vector<std::size_t> printed;  // fingerprints of the messages printed so far
+    bool quiet = false;                // the file did not grow since the last look
+
+    auto emit = [&](std::size_t i) -> int {
+        LogData& r = s.records[i];
+        if (int rc = EnsurePassword(s, r); rc != kExitOk) return rc;
+        const std::string plain = r.PlainBody(s.CurrentPassword);
+        const std::string text = jsonl ? RecordJson(r, i, plain) + "\n" : RecordText(r, plain);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+        printed.push_back(Fingerprint(r, plain));
+        return kExitOk;
+    };
+
+    while (true) {
+        // A block that may still be in the writing is printed once the file has
+        // stayed the same for a look and its last line has ended.
+        std::size_t limit = s.records.size();
+        if (limit > 0 && s.IsTentative(limit - 1) && !(quiet && s.EndedOnLineEnd())) --limit;
+        for (std::size_t i = printed.size(); i < limit; ++i) {
+            if (int rc = emit(i); rc != kExitOk) return rc;
+        }
+        sys::SleepMs(500);
+        if (s.LogFileSize(s.LogFileName) == s.LoadedSize && sys::FileExists(s.LogFileName)) {
+            quiet = true;
+            continue;
+        }
+        quiet = false;
+        const LoadResult r = s.LoadLog(s.LogFileName, s.LoadedSize);
+        if (r.status == LoadStatus::PasswordGivenUp && r.fullRead) return kExitPassword;
+        if (r.fullRead) {
+            // Keep the messages printed already; print from the first that differs.
+            std::size_t same = 0;
+            while (same < printed.size() && same < s.records.size()) {
+                LogData& rec = s.records[same];
+                if (Fingerprint(rec, rec.PlainBody(s.CurrentPassword)) != printed[same]) break;
+                ++same;
+            }
+            printed.resize(same);
+        }
+    }
+}
+
+}  // namespace qx::cli

@@ -1,0 +1,478 @@
+#include "logstore/LogData.h"
+
+#include <array>
+#include <charconv>
+#include <vector>
+
+#include "crypto/ProtectedText.h"
+#include "text/Cp932.h"
+
+namespace qx {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kAttachMark = "(\x93Y\x95t)";  // "(添付)"
+
+bool IsSeparatorOf(std::string_view line, char c) {
+    if (line.size() != 37) return false;
+    for (std::size_t i = 0; i < 36; ++i) {
+        if (line[i] != c) return false;
+    }
+    return true;
+}
+
+int ModeOfMark(char mark, char plainMark) {
+    if (mark == plainMark) return kModePlain;
+    if (mark == '1') return kModeEncoded;
+    if (mark == '2') return kModeEncrypted;
+    return kModeUnknown;
+}
+
+char MarkOfMode(int mode, char plainMark) {
+    if (mode == kModeEncoded) return '1';
+    if (mode == kModeEncrypted) return '2';
+    return plainMark;
+}
+
+// A whole integer with an optional sign, in int range, not -1.
+bool IsAddressNumber(std::string_view s) {
+    if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+    if (s.empty()) return false;
+    long long v = 0;
+    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || ptr != s.data() + s.size()) return false;
+    return v >= -2147483648LL && v <= 2147483647LL && v != -1;
+}
+
+bool IsIpv4(std::string_view s) {
+    int parts = 0;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t dot = s.find('.', start);
+        std::string_view part = s.substr(start, dot == std::string_view::npos ? s.npos : dot - start);
+        if (!IsAddressNumber(part)) return false;
+        ++parts;
+        if (dot == std::string_view::npos) break;
+        start = dot + 1;
+    }
+    return parts == 4;
+}
+
+// Blank-and-comma separated tokens of a date line; a quoted token may hold
+// blanks and commas, a doubled quote inside standing for one.
+std::vector<std::string> DateTokens(std::string_view line) {
+    std::vector<std::string> tokens;
+    const std::size_t n = line.find('\0') == std::string_view::npos ? line.size() : line.find('\0');
+    auto isBlank = [&](std::size_t i) {
+        unsigned char c = static_cast<unsigned char>(line[i]);
+        return c >= 0x01 && c <= 0x20;
+    };
+    std::size_t i = 0;
+    while (i < n && isBlank(i)) ++i;
+    while (i < n) {
+        std::string token;
+        if (line[i] == '"') {
+            ++i;
+            while (i < n) {
+                if (line[i] == '"') {
+                    if (i + 1 < n && line[i + 1] == '"') {
+                        token.push_back('"');
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                std::size_t len = CharLength(line.substr(0, n), i);
+                token.append(line.substr(i, len));
+                i += len;
+            }
+        } else {
+            while (i < n && static_cast<unsigned char>(line[i]) > 0x20 && line[i] != ',') {
+                std::size_t len = CharLength(line.substr(0, n), i);
+                token.append(line.substr(i, len));
+                i += len;
+            }
+        }
+        tokens.push_back(std::move(token));
+        while (i < n && isBlank(i)) ++i;
+        if (i < n && line[i] == ',') {
+            ++i;
+            if (i == n) {
+                tokens.emplace_back();
+                break;
+            }
+            while (i < n && isBlank(i)) ++i;
+        } else if (i < n && static_cast<unsigned char>(line[i]) <= 0x20) {
+            break;  // unreachable guard: blanks were skipped
+        }
+    }
+    return tokens;
+}
+
+}  // namespace
+
+bool IsTopSeparator(std::string_view line) { return IsSeparatorOf(line, '='); }
+bool IsBodySeparator(std::string_view line) { return IsSeparatorOf(line, '-'); }
+
+LogData::LogData(std::string_view blockText) {
+    enum { kSeekTop, kHeader, kBody } state = kSeekTop;
+    std::string header;
+    std::string body;
+    bool sawBodySeparator = false;
+    ForEachLine(blockText, [&](std::string_view line) {
+        switch (state) {
+            case kSeekTop:
+                if (IsTopSeparator(line)) {
+                    topMark_ = line[36];
+                    state = kHeader;
+                }
+                break;
+            case kHeader:
+                if (IsBodySeparator(line)) {
+                    bodyMark_ = line[36];
+                    sawBodySeparator = true;
+                    state = kBody;
+                } else {
+                    header.append(line);
+                    header.append(kCrLf);
+                }
+                break;
+            case kBody:
+                body.append(line);
+                body.append(kCrLf);
+                break;
+        }
+    });
+
+    if (!sawBodySeparator) {
+        // No body separator: nothing of the header counts and the body stays empty.
+        bodyMark_ = 0;
+        return;
+    }
+    if (header.size() > 2) header.resize(header.size() - 2);
+    else header.clear();
+    headerMode_ = ModeOfMark(topMark_, '=');
+    bodyMode_ = ModeOfMark(bodyMark_, '-');
+
+    text_ = std::move(header);
+    for (int i = 0; i < kHeaderText; ++i) end_[i] = 0;
+    end_[kHeaderText] = static_cast<std::uint32_t>(text_.size());
+    text_.append(body);
+
+    if (headerMode_ == kModeEncoded) {
+        DecryptHeader(kModeEncoded, "");
+        std::string_view h = HeaderText();
+        SetHeaderText(h.size() >= 2 ? h.substr(0, h.size() - 2) : std::string_view());
+    }
+    if (headerMode_ != kModeEncrypted) ParseHeader();
+}
+
+void LogData::SetFields(int first, const std::string_view* values, int count) {
+    std::string packed;
+    std::uint32_t ends[kFieldCount - 1];
+    std::size_t total = text_.size();
+    for (int i = 0; i < count; ++i) total += values[i].size();
+    packed.reserve(total);
+    for (int id = 0; id < kFieldCount - 1; ++id) {
+        if (id >= first && id < first + count) packed.append(values[id - first]);
+        else packed.append(Field(id));
+        ends[id] = static_cast<std::uint32_t>(packed.size());
+    }
+    packed.append(BodyText());
+    text_.swap(packed);
+    std::copy(std::begin(ends), std::end(ends), std::begin(end_));
+}
+
+void LogData::SetHeaderText(std::string_view text) {
+    std::string copy(text);  // text may point into text_
+    std::string_view v(copy);
+    SetFields(kHeaderText, &v, 1);
+}
+
+void LogData::ParseHeader() {
+    std::string direction(Direction());
+    std::array<std::string, 5> lists;  // UserName, BracketName, GroupName, HostName, IpAddress
+    for (int i = 0; i < 5; ++i) lists[i] = std::string(Field(kUserName + i));
+    std::string year(Year()), month(Month()), day(Day()), weekDay(WeekDay()), time(Time());
+    std::string attach(AttachLine()), dateNote(DateNote());
+    std::string& user = lists[0];
+    std::string& bracket = lists[1];
+    std::string& group = lists[2];
+    std::string& host = lists[3];
+    std::string& address = lists[4];
+
+    auto addressPart = [&](std::string_view part) {
+        std::vector<std::string_view> p;
+        std::size_t start = 0;
+        while (true) {
+            std::size_t slash = part.find('/', start);
+            if (slash == std::string_view::npos) {
+                p.push_back(part.substr(start));
+                break;
+            }
+            p.push_back(part.substr(start, slash - start));
+            start = slash + 1;
+        }
+        const std::size_t k = p.size();
+        if (k == 1) {
+            host.append(p[0]);
+            return;
+        }
+        const bool ip = IsIpv4(p[k - 1]);
+        if (k == 2) {
+            if (ip) {
+                host.append(p[0]);
+                address.append(p[1]);
+            } else {
+                group.append(p[0]);
+                host.append(p[1]);
+            }
+        } else if (k == 3) {
+            if (ip) {
+                group.append(p[0]);
+                host.append(p[1]);
+                address.append(p[2]);
+            } else {
+                group.append(p[0]);
+                group.append("/");
+                group.append(p[1]);
+                host.append(p[2]);
+            }
+        } else if (ip) {
+            std::string tail = "/" + std::string(p[k - 2]) + "/" + std::string(p[k - 1]);
+            group.append(Substring(part, 1, static_cast<long long>(Pos(tail, part)) - 1));
+            host.append(p[k - 2]);
+            address.append(p[k - 1]);
+        } else {
+            std::string tail = "/" + std::string(p[k - 1]);
+            group.append(Substring(part, 1, static_cast<long long>(Pos(tail, part)) - 1));
+            host.append(p[k - 1]);
+        }
+    };
+
+    auto appendOrBlank = [](std::string& field, std::string_view piece) {
+        if (piece.empty()) field.append(kFullWidthSpace);
+        else field.append(piece);
+    };
+
+    ForEachLine(HeaderText(), [&](std::string_view line) {
+        if (Contains(line, "To:") || Contains(line, "From:")) {
+            ++addresseeCount_;
+            const long long n = static_cast<long long>(line.size());
+            const long long c = static_cast<long long>(Pos(":", line));
+            const long long b1 = static_cast<long long>(Pos("[", line));
+            const long long b2 = static_cast<long long>(Pos("]", line));
+            const long long p1 = static_cast<long long>(LastPos("(", line));
+            const long long p2 = static_cast<long long>(LastPos(")", line));
+            direction = std::string(Trim(Substring(line, 1, c)));
+            const bool parens = p1 != 0 && p2 != 0 && p1 < p2;
+            if (b1 == 0 && b2 == 0 && p1 == 0 && p2 == 0) {
+                appendOrBlank(user, Substring(line, c + 1, n - c));
+                for (int i = 1; i < 5; ++i) lists[i].append(kFullWidthSpace);
+            } else if (!(b1 != 0 && b2 != 0) && parens) {
+                appendOrBlank(user, Substring(line, c + 1, p1 - c - 1));
+                bracket.append(kFullWidthSpace);
+                addressPart(Substring(line, p1 + 1, p2 - p1 - 1));
+            } else if (b1 != 0 && b2 != 0 && b1 < b2 && parens) {
+                appendOrBlank(user, Substring(line, c + 1, b1 - c - 1));
+                appendOrBlank(bracket, Substring(line, b1 + 1, b2 - b1 - 1));
+                addressPart(Substring(line, p1 + 1, p2 - p1 - 1));
+            } else {
+                appendOrBlank(user, Substring(line, c + 1, n - c));
+                for (int i = 1; i < 5; ++i) lists[i].append(kFullWidthSpace);
+            }
+            for (auto& f : lists) f = std::string(Trim(f));
+            if (!user.empty() && user.back() == '*') user.pop_back();
+            for (auto& f : lists) f.push_back(',');
+        } else if (Contains(line, kAttachMark)) {
+            attach.append(line);
+        } else if (Contains(line, "at ")) {
+            std::vector<std::string> t = DateTokens(line);
+            if (t.size() >= 6) {
+                weekDay = t[1];
+                month = t[2];
+                day = t[3];
+                time = t[4];
+                year = t[5];
+                if (t.size() >= 7) dateNote = t[6];
+            }
+        }
+    });
+
+    const std::string_view values[] = {direction, user, bracket, group, host, address, year,
+                                       month, day, weekDay, time, attach, dateNote};
+    SetFields(kDirection, values, kHeaderText);
+}
+
+void LogData::AppendBody(std::string_view text) { text_.append(text); }
+
+void LogData::TruncateBody(std::size_t length) {
+    const std::size_t start = end_[kHeaderText];
+    if (start + length < text_.size()) text_.resize(start + length);
+}
+
+std::string LogData::TopSeparator() const {
+    if (!topMark_) return {};
+    return std::string(kTopRun) + topMark_;
+}
+
+std::string LogData::BodySeparator() const {
+    if (!bodyMark_) return {};
+    return std::string(kBodyRun) + bodyMark_;
+}
+
+std::string LogData::MonthNumber() const {
+    static constexpr std::string_view kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const std::string_view m = Month();
+    for (int i = 0; i < 12; ++i) {
+        if (m == kMonths[i]) {
+            char buf[3] = {static_cast<char>('0' + (i + 1) / 10), static_cast<char>('0' + (i + 1) % 10), 0};
+            return buf;
+        }
+    }
+    return "01";
+}
+
+std::string LogData::DateString(bool monthFirst) const {
+    std::string out;
+    if (monthFirst) {
+        out = MonthNumber();
+        out += '/';
+        out += Day();
+        out += '/';
+        out += Year();
+    } else {
+        out = std::string(Year());
+        out += '/';
+        out += MonthNumber();
+        out += '/';
+        out += Day();
+    }
+    return out;
+}
+
+std::string LogData::HeaderBlock() const {
+    std::string out = TopSeparator();
+    out += kCrLf;
+    out += HeaderText();
+    out += kCrLf;
+    out += BodySeparator();
+    out += kCrLf;
+    return out;
+}
+
+void LogData::SetKey(std::string_view password) { cipherKey_ = MakeCipherKey(password); }
+
+std::string LogData::DecodeText(std::string_view text, int mode) {
+    bool ok = passwordOk_;
+    std::string r = qx::DecodeText(text, mode, cipherKey_, ok);
+    if (mode == kModeEncrypted) passwordOk_ = ok;
+    return r;
+}
+
+std::string LogData::EncodeText(std::string_view text, int fromMode, int toMode) {
+    bool ok = passwordOk_;
+    std::string r = qx::EncodeText(text, fromMode, toMode, cipherKey_, ok);
+    passwordOk_ = ok;
+    return r;
+}
+
+std::string LogData::EncryptText(std::string_view text) const { return qx::EncryptText(text, cipherKey_); }
+
+std::string LogData::DecryptText(std::string_view text) {
+    bool ok = false;
+    std::string r = qx::DecryptText(text, cipherKey_, ok);
+    passwordOk_ = ok;
+    return r;
+}
+
+std::string_view LogData::DecryptHeader(int mode, std::string_view password) {
+    if (!password.empty()) SetKey(password);
+    if (mode == kModeEncrypted && headerDecrypted_) return HeaderText();
+    std::string r = DecodeText(HeaderText(), mode);
+    if (r != kPasswordNg) {
+        SetHeaderText(r);
+        if (mode == kModeEncrypted) headerDecrypted_ = true;
+    }
+    return HeaderText();
+}
+
+std::string LogData::PlainBody(std::string_view password) {
+    if (!password.empty()) SetKey(password);
+    return DecodeText(BodyText(), bodyMode_);
+}
+
+std::string LogData::PreviewLine(std::string_view password, std::string_view skipPrefix) {
+    SetKey(password);
+    std::string decoded;
+    std::string_view t = BodyText();
+    if (bodyMode_ != kModePlain) {
+        decoded = DecodeText(t, bodyMode_);
+        t = decoded;
+    }
+    std::string_view result;
+    bool found = false;
+    ForEachLine(t, [&](std::string_view line) {
+        if (found) return;
+        if (skipPrefix.empty() || line.substr(0, skipPrefix.size()) != skipPrefix) {
+            result = line;
+            found = true;
+        }
+    });
+    return std::string(result);
+}
+
+std::string LogData::SaveHeaderBlock(int headerMode, int bodyMode, std::string_view password) {
+    SetKey(password);
+    std::string out;
+    if (HeaderEncrypted()) {
+        // Cipher text that no known password opens: keep it and its mark.
+        out = TopSeparator();
+        out += kCrLf;
+        out += HeaderText();
+        out += kCrLf;
+    } else {
+        out = std::string(kTopRun) + MarkOfMode(headerMode, '=');
+        out += kCrLf;
+        if (headerMode != kModePlain) {
+            out += EncodeText(HeaderText(), kModePlain, headerMode);
+        } else {
+            out += HeaderText();
+            out += kCrLf;
+        }
+    }
+    out += kBodyRun;
+    out += MarkOfMode(bodyMode, '-');
+    out += kCrLf;
+    return out;
+}
+
+std::string LogData::SaveBody(int toMode, std::string_view password, int* writtenMode) {
+    if (!password.empty()) SetKey(password);
+    if (toMode != kModeEncoded && toMode != kModeEncrypted) toMode = kModePlain;
+    int mode = toMode;
+    std::string out;
+    if (bodyMode_ == kModeEncrypted && toMode != kModeEncrypted) {
+        bool ok = false;
+        std::string plain = qx::DecryptText(BodyText(), cipherKey_, ok);
+        passwordOk_ = ok;
+        if (!ok) {
+            out = std::string(BodyText());
+            mode = kModeEncrypted;
+        } else {
+            out = toMode == kModeEncoded ? qx::EncodeText(plain, kModePlain, kModeEncoded, cipherKey_, ok)
+                                         : std::move(plain);
+        }
+    } else if (toMode != kModePlain) {
+        out = EncodeText(BodyText(), bodyMode_, toMode);
+    } else {
+        out = DecodeText(BodyText(), bodyMode_);
+    }
+    if (writtenMode) *writtenMode = mode;
+    return out;
+}
+
+}  // namespace qx

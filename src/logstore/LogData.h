@@ -1,0 +1,125 @@
+// One message of the log: the pieces of its block and what the header says.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qx {
+
+// Protection modes of a header or body.
+enum : int { kModePlain = 0, kModeEncoded = 1, kModeEncrypted = 2, kModeUnknown = -1 };
+
+inline constexpr std::string_view kTopRun = "====================================";     // 36
+inline constexpr std::string_view kBodyRun = "------------------------------------";    // 36
+inline constexpr std::string_view kFullWidthSpace = "\x81\x40";
+
+// A top separator: exactly 37 bytes, the first 36 "=".
+bool IsTopSeparator(std::string_view line);
+// A body separator: exactly 37 bytes, the first 36 "-".
+bool IsBodySeparator(std::string_view line);
+
+class LogData {
+public:
+    LogData() = default;
+    // Builds the record from the text of one block (its lines, each ended by CR LF).
+    explicit LogData(std::string_view blockText);
+
+    // Header fields. List fields hold one entry per addressee line, each followed by ",".
+    std::string_view Direction() const { return Field(kDirection); }
+    std::string_view UserName() const { return Field(kUserName); }
+    std::string_view BracketName() const { return Field(kBracketName); }
+    std::string_view GroupName() const { return Field(kGroupName); }
+    std::string_view HostName() const { return Field(kHostName); }
+    std::string_view IpAddress() const { return Field(kIpAddress); }
+    std::string_view Year() const { return Field(kYear); }
+    std::string_view Month() const { return Field(kMonth); }
+    std::string_view Day() const { return Field(kDay); }
+    std::string_view WeekDay() const { return Field(kWeekDay); }
+    std::string_view Time() const { return Field(kTime); }
+    std::string_view AttachLine() const { return Field(kAttachLine); }
+    std::string_view DateNote() const { return Field(kDateNote); }
+    std::string_view HeaderText() const { return Field(kHeaderText); }
+    // The body lines as stored, each followed by CR LF (still encoded for modes 1 and 2).
+    std::string_view BodyText() const { return Field(kBodyText); }
+    std::string TopSeparator() const;
+    std::string BodySeparator() const;
+    char TopMark() const { return topMark_; }
+    char BodyMark() const { return bodyMark_; }
+    bool HasTopSeparator() const { return topMark_ != 0; }
+    bool HasBodySeparator() const { return bodyMark_ != 0; }
+    const std::string& CipherKey() const { return cipherKey_; }
+
+    int BodyMode() const { return bodyMode_; }
+    int HeaderMode() const { return headerMode_; }
+    int AddresseeCount() const { return addresseeCount_; }
+    bool PasswordOk() const { return passwordOk_; }
+    bool Deleted() const { return deleted_; }
+    // A mode-2 header that has not been decrypted yet (its text is still cipher text).
+    bool HeaderEncrypted() const { return headerMode_ == kModeEncrypted && !headerDecrypted_; }
+
+    void SetDeleted(bool flag) { deleted_ = flag; }
+    // Runs the header parser over HeaderText. Call at most once per record.
+    void ParseHeader();
+    void AppendBody(std::string_view text);
+    // Cuts the body back to `length` bytes (undoing an AppendBody).
+    void TruncateBody(std::size_t length);
+
+    // "01".."12"; "01" when Month is not one of the English three-letter names.
+    std::string MonthNumber() const;
+    std::string DateString(bool monthFirst) const;
+    // TopSeparator CR LF HeaderText CR LF BodySeparator CR LF.
+    std::string HeaderBlock() const;
+
+    // Protected-text operations keyed with CipherKey; they keep PasswordOk current.
+    std::string DecodeText(std::string_view text, int mode);
+    std::string EncodeText(std::string_view text, int fromMode, int toMode);
+    std::string EncryptText(std::string_view text) const;
+    std::string DecryptText(std::string_view text);
+    std::string_view DecryptHeader(int mode, std::string_view password);
+    std::string PlainBody(std::string_view password);
+    std::string PreviewLine(std::string_view password, std::string_view skipPrefix);
+
+    // The separator and header lines to write. A header that could not be
+    // decrypted is written as it was read, with its mark kept.
+    std::string SaveHeaderBlock(int headerMode, int bodyMode, std::string_view password);
+    // The body lines to write in toMode. *writtenMode receives the mode actually
+    // written: a mode-2 body that does not decrypt with the password is written as
+    // it was read (mode 2) instead of as the failure text.
+    std::string SaveBody(int toMode, std::string_view password, int* writtenMode = nullptr);
+
+    // Bytes held by this record's text (for memory accounting).
+    std::size_t TextBytes() const { return text_.size(); }
+
+private:
+    enum FieldId : int {
+        kDirection, kUserName, kBracketName, kGroupName, kHostName, kIpAddress, kYear, kMonth,
+        kDay, kWeekDay, kTime, kAttachLine, kDateNote, kHeaderText, kBodyText, kFieldCount
+    };
+
+    std::string_view Field(int id) const {
+        const std::uint32_t b = id == 0 ? 0 : end_[id - 1];
+        const std::size_t e = id == kBodyText ? text_.size() : end_[id];
+        return std::string_view(text_).substr(b, e - b);
+    }
+    // Replaces the fields [first, last] (all before the body) and re-packs the text.
+    void SetFields(int first, const std::string_view* values, int count);
+    void SetHeaderText(std::string_view text);
+    void SetKey(std::string_view password);
+
+    // All text fields in one buffer, in FieldId order; end_[i] is where field i ends.
+    // The body comes last so that appending to it is cheap.
+    std::string text_;
+    std::uint32_t end_[kFieldCount - 1] = {};
+    std::string cipherKey_;
+    int bodyMode_ = 0;
+    int headerMode_ = 0;
+    int addresseeCount_ = 0;
+    char topMark_ = 0;   // 37th byte of the top separator; 0 when there was none
+    char bodyMark_ = 0;  // 37th byte of the body separator; 0 when there was none
+    bool passwordOk_ = true;
+    bool deleted_ = false;
+    bool headerDecrypted_ = false;
+};
+
+}  // namespace qx

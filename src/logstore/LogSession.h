@@ -1,0 +1,134 @@
+// The open log: its records, where they came from, and reading and writing them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "logstore/LogData.h"
+#include "logstore/SessionUi.h"
+
+namespace qx {
+
+enum class LoadStatus {
+    Ok,              // read (possibly nothing new)
+    Missing,         // the file does not exist; reported, nothing changed
+    Unreadable,      // the file exists but cannot be read; reported, nothing changed
+    PasswordGivenUp  // three wrong passwords (or the person gave up)
+};
+
+struct LoadResult {
+    LoadStatus status = LoadStatus::Ok;
+    bool fullRead = false;      // the collection was replaced (a full load, or a log
+                                // that shrank or was replaced since the last read)
+    std::size_t firstNew = 0;   // records from this index on are new
+    // Records before firstNew whose text grew because a block that was still being
+    // written when the last read ended has now been read whole (or -1 for none).
+    long long changedRecord = -1;
+    bool ok() const { return status == LoadStatus::Ok; }
+    bool added(std::size_t count) const { return fullRead || firstNew < count; }
+};
+
+enum class WriteStatus { Written, ReadOnly, PasswordGivenUp, Failed };
+
+struct WriteOptions {
+    int saveType = 0;           // 0 plain, 1 encoded, 2 encrypted; anything else writes plain
+    bool headerEncode = false;  // headers in the save type's mode too
+    bool dustBox = false;       // copy the replaced file to the trash first
+};
+
+struct SelectionFilter {
+    std::string year, month, day, user, host;  // an empty one sets no condition
+};
+
+class LogSession {
+public:
+    explicit LogSession(SessionUi& ui) : ui_(ui) {}
+
+    // ---- the log's state
+    std::vector<LogData> records;
+    std::string LogFileName;
+    std::string LogFolder;
+    std::uint64_t LoadedSize = 0;
+    bool ReadOnlyMode = false;
+    bool ForceReadOnly = false;
+    std::string CurrentPassword;
+    int PendingDeletions = 0;
+
+    // Full load with startOffset 0, otherwise a differential read from startOffset.
+    LoadResult LoadLog(const std::string& fileName, std::uint64_t startOffset);
+    // A differential read when the file's size differs from LoadedSize.
+    LoadResult Reload();
+    // Builds a record from one block and keeps, decrypts or folds it.
+    bool AddBlock(std::string_view blockText);
+    bool CheckBodyPassword();
+    void CloseLog();
+    static std::uint64_t LogFileSize(const std::string& fileName);
+
+    // Asks until a non-empty password is given; false when the person gave up.
+    bool AskPassword(bool twoFields);
+
+    // Writes every record that is not deleted to targetFile, through a temporary
+    // file in the target's folder replaced in one step. `catchUp` receives the
+    // differential read made before writing.
+    WriteStatus WriteLog(const std::string& targetFile, const WriteOptions& options,
+                         LoadResult* catchUp = nullptr);
+    // Writes the records that match the filter to targetFile.
+    WriteStatus WriteSelection(const std::string& targetFile, const SelectionFilter& filter,
+                               const WriteOptions& options, LoadResult* catchUp = nullptr);
+    // Removes fileName, through the trash when dustBox is set.
+    bool DiscardOldFile(const std::string& fileName, bool dustBox);
+
+    // Marks or clears a deletion and keeps PendingDeletions in step.
+    void SetDeleted(std::size_t index, bool flag);
+
+    // The last block read may still be in the writing: true when the record at
+    // `index` could still grow or be replaced by the next read.
+    bool IsTentative(std::size_t index) const;
+    // The last read ended on a line end (nothing half-written behind it).
+    bool EndedOnLineEnd() const { return endedOnLineEnd_; }
+
+    // Suffix of temporary files written beside a target while saving.
+    static std::string TempPathFor(const std::string& targetFile);
+
+private:
+    struct Tail {
+        bool valid = false;
+        std::uint64_t offset = 0;     // where the last block of the last read starts
+        std::size_t recordCount = 0;  // records before that block was added
+        long long foldedInto = -1;    // record the block was folded into
+        std::size_t foldedBodyLength = 0;
+        bool produced = false;        // the block produced a record of its own
+    };
+
+    LoadResult ReadFrom(const std::string& fileName, std::uint64_t startOffset, bool full);
+    bool AddBlockTracked(std::string_view blockText, std::uint64_t offset);
+    WriteStatus WriteRecords(const std::string& targetFile, const WriteOptions& options,
+                             const SelectionFilter* filter, LoadResult* catchUp);
+    bool SameFileAsLoaded(const std::string& fileName) const;
+    void Fail(const std::string& text) { ui_.ShowError(text); }
+
+    SessionUi& ui_;
+    Tail tail_;
+    bool endedOnLineEnd_ = true;
+    std::uint64_t resumeOffset_ = 0;  // where a half-written line before any block starts
+    bool suppressPasswordPrompt_ = false;
+    bool vanishedReported_ = false;
+    std::uint64_t loadedDevice_ = 0, loadedInode_ = 0;
+    std::string loadedFingerprint_;  // the bytes just before LoadedSize
+};
+
+// Whether closing the program should save the log encrypted: only the last
+// record decides, since the messenger appends at the end.
+bool NeedsEncryptionAtExit(const std::vector<LogData>& records, int saveType, bool autoEncode,
+                           int pendingDeletions);
+
+// The selection filter for a tree path (bare labels, root first) under a tree key
+// 0 date/user, 1 date/host, 2 user, 3 host, 4 date.
+SelectionFilter FilterForPath(int treeKey, const std::vector<std::string>& labels);
+
+// Entries of a list field, split at "," and trimmed (the last, empty one dropped).
+std::vector<std::string_view> SplitNames(std::string_view listField);
+
+}  // namespace qx

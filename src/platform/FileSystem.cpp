@@ -1,0 +1,349 @@
+#include "platform/FileSystem.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <thread>
+
+namespace qx::sys {
+
+namespace {
+
+FileInfo FromStat(const struct stat& st) {
+    FileInfo info;
+    info.exists = true;
+    info.isDirectory = S_ISDIR(st.st_mode);
+    info.isRegular = S_ISREG(st.st_mode);
+    info.size = static_cast<std::uint64_t>(st.st_size);
+    info.device = static_cast<std::uint64_t>(st.st_dev);
+    info.inode = static_cast<std::uint64_t>(st.st_ino);
+    return info;
+}
+
+bool WriteAll(int fd, const char* p, std::size_t n, int* err) {
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            *err = errno;
+            return false;
+        }
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+bool SyncFolder(const std::string& folder) {
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+FileInfo Stat(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return FromStat(st);
+}
+
+std::uint64_t FileSize(const std::string& path) { return Stat(path).size; }
+
+bool FileExists(const std::string& path) { return Stat(path).exists; }
+
+bool IsReadOnly(const std::string& path) { return ::access(path.c_str(), W_OK) != 0; }
+
+std::string ErrorText(int err) { return std::strerror(err); }
+
+InputFile::~InputFile() { Close(); }
+
+bool InputFile::Open(const std::string& path) {
+    Close();
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) {
+        error_ = errno;
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        error_ = errno;
+        Close();
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        error_ = EISDIR;
+        Close();
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        // A FIFO or device would block or never end; logs are regular files.
+        error_ = EINVAL;
+        Close();
+        return false;
+    }
+    // Regular files never block; clear O_NONBLOCK for clarity.
+    int flags = ::fcntl(fd_, F_GETFL);
+    if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+    return true;
+}
+
+bool InputFile::Seek(std::uint64_t offset) {
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        error_ = errno;
+        return false;
+    }
+    return true;
+}
+
+long long InputFile::Read(void* buf, std::size_t n) {
+    while (true) {
+        ssize_t r = ::read(fd_, buf, n);
+        if (r >= 0) return r;
+        if (errno == EINTR) continue;
+        error_ = errno;
+        return -1;
+    }
+}
+
+long long InputFile::ReadAt(std::uint64_t offset, void* buf, std::size_t n) {
+    std::size_t done = 0;
+    auto* p = static_cast<char*>(buf);
+    while (done < n) {
+        ssize_t r = ::pread(fd_, p + done, n - done, static_cast<off_t>(offset + done));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            error_ = errno;
+            return -1;
+        }
+        if (r == 0) break;
+        done += static_cast<std::size_t>(r);
+    }
+    return static_cast<long long>(done);
+}
+
+FileInfo InputFile::Info() const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return {};
+    return FromStat(st);
+}
+
+void InputFile::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+OutputFile::~OutputFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool OutputFile::Create(const std::string& path, unsigned mode) {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, static_cast<mode_t>(mode));
+    if (fd_ < 0) {
+        error_ = errno;
+        return false;
+    }
+    pos_ = 0;
+    return true;
+}
+
+bool OutputFile::OpenAppend(const std::string& path) {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd_ < 0) {
+        error_ = errno;
+        return false;
+    }
+    struct stat st {};
+    pos_ = ::fstat(fd_, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    return true;
+}
+
+bool OutputFile::Write(std::string_view bytes) {
+    if (fd_ < 0) return false;
+    if (!WriteAll(fd_, bytes.data(), bytes.size(), &error_)) return false;
+    pos_ += bytes.size();
+    return true;
+}
+
+bool OutputFile::Truncate(std::uint64_t size) {
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0 ||
+        ::lseek(fd_, static_cast<off_t>(size), SEEK_SET) < 0) {
+        error_ = errno;
+        return false;
+    }
+    pos_ = size;
+    return true;
+}
+
+bool OutputFile::Sync() {
+    if (::fsync(fd_) != 0) {
+        error_ = errno;
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::Close() {
+    if (fd_ < 0) return true;
+    int r = ::close(fd_);
+    fd_ = -1;
+    if (r != 0) {
+        error_ = errno;
+        return false;
+    }
+    return true;
+}
+
+std::optional<unsigned> FileMode(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return static_cast<unsigned>(st.st_mode & 07777);
+}
+
+bool AtomicReplace(const std::string& source, const std::string& target, int* err) {
+    if (::rename(source.c_str(), target.c_str()) != 0) {
+        if (err) *err = errno;
+        return false;
+    }
+    SyncFolder(FolderOf(target));
+    return true;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::string FolderOf(std::string_view path) {
+    auto p = path.find_last_of('/');
+    if (p == std::string_view::npos) return {};
+    return std::string(path.substr(0, p + 1));
+}
+
+std::string NameOf(std::string_view path) {
+    auto p = path.find_last_of('/');
+    return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
+}
+
+namespace {
+
+std::string TrashFolder() {
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
+        return std::string(xdg) + "/Trash/";
+    }
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) {
+        if (const passwd* pw = ::getpwuid(::getuid())) home = pw->pw_dir;
+    }
+    return std::string(home ? home : ".") + "/.local/share/Trash/";
+}
+
+bool MakeFolders(const std::string& path) {
+    std::string cur;
+    for (std::size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/') {
+            if (!cur.empty() && ::mkdir(cur.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        }
+        if (i < path.size()) cur.push_back(path[i]);
+    }
+    return true;
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char buf[4096];
+    if (!::getcwd(buf, sizeof buf)) return path;
+    return std::string(buf) + "/" + path;
+}
+
+std::string PercentEncode(const std::string& s) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+            out.push_back(static_cast<char>(c));
+        } else {
+            out.push_back('%');
+            out.push_back(hex[c >> 4]);
+            out.push_back(hex[c & 15]);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+bool CopyToTrash(const std::string& path, std::string* reason) {
+    const std::string trash = TrashFolder();
+    if (!MakeFolders(trash + "files") || !MakeFolders(trash + "info")) {
+        if (reason) *reason = "cannot create the trash folder " + trash + ": " + ErrorText(errno);
+        return false;
+    }
+    const std::string name = NameOf(path);
+    // Claim a unique name through the .trashinfo file, as the trash layout asks.
+    std::string entry;
+    int infoFd = -1;
+    for (int n = 0; n < 1000 && infoFd < 0; ++n) {
+        entry = n == 0 ? name : name + "." + std::to_string(n);
+        infoFd = ::open((trash + "info/" + entry + ".trashinfo").c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (infoFd < 0 && errno != EEXIST) break;
+    }
+    if (infoFd < 0) {
+        if (reason) *reason = "cannot write to the trash: " + ErrorText(errno);
+        return false;
+    }
+    char when[32];
+    std::time_t now = std::time(nullptr);
+    std::tm tmv {};
+    ::localtime_r(&now, &tmv);
+    std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%S", &tmv);
+    const std::string info = "[Trash Info]\nPath=" + PercentEncode(AbsolutePath(path)) +
+                             "\nDeletionDate=" + when + "\n";
+    int err = 0;
+    bool ok = WriteAll(infoFd, info.data(), info.size(), &err);
+    ::close(infoFd);
+
+    // Copy the bytes.
+    InputFile in;
+    OutputFile out;
+    const std::string dest = trash + "files/" + entry;
+    if (ok && in.Open(path) && out.Create(dest, FileMode(path).value_or(0600))) {
+        char buf[1 << 16];
+        long long r;
+        while ((r = in.Read(buf, sizeof buf)) > 0) {
+            if (!out.Write(std::string_view(buf, static_cast<std::size_t>(r)))) {
+                ok = false;
+                break;
+            }
+        }
+        if (r < 0) ok = false;
+        ok = out.Sync() && out.Close() && ok;
+    } else {
+        ok = false;
+    }
+    if (!ok) {
+        if (reason) *reason = "cannot copy " + path + " to the trash: " + ErrorText(errno ? errno : EIO);
+        ::unlink(dest.c_str());
+        ::unlink((trash + "info/" + entry + ".trashinfo").c_str());
+    }
+    return ok;
+}
+
+std::string UserName() {
+    if (const passwd* pw = ::getpwuid(::geteuid())) return pw->pw_name;
+    if (const char* u = std::getenv("USER")) return u;
+    return "user";
+}
+
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+}  // namespace qx::sys

@@ -1,0 +1,110 @@
+// Operating-system services used by the core, one small function per concern.
+// This POSIX version is the only place in the core that includes system headers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qx::sys {
+
+struct FileInfo {
+    bool exists = false;
+    bool isDirectory = false;
+    bool isRegular = false;
+    std::uint64_t size = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+
+// Status of a path (following links). exists is false when the path is missing.
+FileInfo Stat(const std::string& path);
+
+// Size in bytes, 0 when the file does not exist.
+std::uint64_t FileSize(const std::string& path);
+
+bool FileExists(const std::string& path);
+
+// The file cannot be written by this user (the read-only attribute).
+bool IsReadOnly(const std::string& path);
+
+// Text of errno for messages.
+std::string ErrorText(int err);
+
+// A file opened for reading with large unbuffered reads.
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // false with error() set (an errno value) when the file cannot be opened.
+    bool Open(const std::string& path);
+    bool Seek(std::uint64_t offset);
+    // Reads up to n bytes; returns the count, 0 at the end, -1 on error.
+    long long Read(void* buf, std::size_t n);
+    // Reads exactly n bytes at offset unless the file ends first; returns the count or -1.
+    long long ReadAt(std::uint64_t offset, void* buf, std::size_t n);
+    FileInfo Info() const;
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    int error() const { return error_; }
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
+};
+
+// A file opened for writing; every failure is kept as an errno value.
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Creates or truncates path with the given permission bits.
+    bool Create(const std::string& path, unsigned mode = 0644);
+    // Opens an existing file for appending (every write goes to its end).
+    bool OpenAppend(const std::string& path);
+    bool Write(std::string_view bytes);
+    bool Truncate(std::uint64_t size);
+    std::uint64_t Position() const { return pos_; }
+    bool Sync();
+    bool Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    int error() const { return error_; }
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
+    std::uint64_t pos_ = 0;
+};
+
+// Permission bits of an existing file, or nullopt.
+std::optional<unsigned> FileMode(const std::string& path);
+
+// Replaces target by source in one step (rename within one folder) and makes the
+// change durable. false with errno in *err on failure; target is then untouched.
+bool AtomicReplace(const std::string& source, const std::string& target, int* err);
+
+bool RemoveFile(const std::string& path);
+
+// Copies a file into the user's trash (freedesktop layout on Linux).
+// false with a reason when it cannot.
+bool CopyToTrash(const std::string& path, std::string* reason);
+
+// Folder part of a path including the trailing separator ("" for a bare name),
+// and the name part.
+std::string FolderOf(std::string_view path);
+std::string NameOf(std::string_view path);
+
+// Logon name of the current user.
+std::string UserName();
+
+// Sleeps for the given milliseconds.
+void SleepMs(int ms);
+
+}  // namespace qx::sys

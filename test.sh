@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/deps.sh
+qx_install_deps
+
+JOBS=${JOBS:-2}
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$JOBS"
+(cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$JOBS")

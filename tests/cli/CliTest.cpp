@@ -1,0 +1,211 @@
+// Runs quillorix-cli as a person or a script would and checks what it prints,
+// writes and returns.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../logstore/TestSupport.h"
+
+namespace {
+
+using namespace qx::test;
+
+const std::string kCli = std::string(QX_BIN_DIR) + "/quillorix-cli";
+const std::string kExamples = std::string(QX_SOURCE_DIR) + "/examples/";
+
+struct CliRun {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+CliRun Cli(const std::string& args, const TempDir& dir) {
+    const std::string out = dir.File("stdout"), err = dir.File("stderr");
+    const std::string cmd = Quote(kCli) + " " + args + " >" + Quote(out) + " 2>" + Quote(err) + " </dev/null";
+    const int status = std::system(cmd.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) out.push_back(l);
+    return out;
+}
+
+TEST(Cli, ExitCodesAndMessages) {
+    TempDir dir;
+    WriteFile(dir.File("wrong.txt"), "not the password\n");
+    WriteFile(dir.File("empty.txt"), "");
+    struct Case {
+        std::string args;
+        int code;
+        std::string errorMentions;
+    };
+    const Case cases[] = {
+        {"", 1, "usage"},
+        {"frobnicate x", 1, "unknown command"},
+        {"info", 1, "wrong number"},
+        {"info a b", 1, "wrong number"},
+        {"export " + kExamples + "sample.log --format xml", 1, "jsonl or csv"},
+        {"convert " + kExamples + "sample.log --save-type 1", 1, "-o OUT"},
+        {"convert " + kExamples + "sample.log -o x --save-type 7", 1, "--save-type"},
+        {"info " + kExamples + "sample.log --bogus", 1, "unknown option"},
+        {"info " + dir.File("missing.log"), 2, dir.File("missing.log")},
+        {"info " + dir.path(), 2, dir.path()},
+        {"info /dev/null", 2, "/dev/null"},
+        {"info " + kExamples + "sample-encrypted.log --password-file " + dir.File("wrong.txt"), 3, ""},
+        {"info " + kExamples + "sample-encrypted.log --password-file " + dir.File("empty.txt"), 3, ""},
+        {"info " + kExamples + "sample-encrypted.log --password-file " + dir.File("nofile"), 2, dir.File("nofile")},
+        {"info " + kExamples + "sample-encrypted.log", 3, "--password-file"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = Cli(c.args, dir);
+        EXPECT_EQ(r.code, c.code) << c.args << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.errorMentions), std::string::npos) << c.args << "\n" << r.err;
+    }
+    for (const char* sub : {"info", "export", "convert", "follow"}) {
+        const CliRun r = Cli(std::string(sub) + " --help", dir);
+        EXPECT_EQ(r.code, 0);
+        EXPECT_NE(r.out.find(std::string("quillorix-cli ") + sub), std::string::npos);
+    }
+}
+
+TEST(Cli, InfoSummarisesTheSample) {
+    TempDir dir;
+    const CliRun r = Cli("info " + kExamples + "sample.log", dir);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("Messages:      36\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Body forms:    plain 36, encoded 0, encrypted 0, unrecognised 0"), std::string::npos);
+    EXPECT_NE(r.out.find("First date:    2026/09/1 09:02:11"), std::string::npos);
+    EXPECT_NE(r.out.find("Last date:     2026/12/8 11:15:00"), std::string::npos);
+}
+
+// Drops the fields that differ between a plain and a protected copy of a log.
+std::string WithoutStoredForm(const std::string& json) {
+    static const std::regex stored(
+        "\"(TopSeparator|BodySeparator|BodyText)\":\"(?:[^\"\\\\]|\\\\.)*\",|\"(BodyMode|HeaderMode)\":-?[0-9]+,");
+    return std::regex_replace(json, stored, "");
+}
+
+TEST(Cli, ExportOfThePlainAndTheEncryptedSampleAgree) {
+    TempDir dir;
+    const CliRun plain = Cli("export " + kExamples + "sample.log", dir);
+    const CliRun enc = Cli("export " + kExamples + "sample-encrypted.log --password-file " + kExamples +
+                            "sample-password.txt",
+                        dir);
+    ASSERT_EQ(plain.code, 0) << plain.err;
+    ASSERT_EQ(enc.code, 0) << enc.err;
+    const auto a = Lines(plain.out), b = Lines(enc.out);
+    ASSERT_EQ(a.size(), 36u);
+    ASSERT_EQ(b.size(), a.size());
+    for (std::size_t i = 0; i < a.size(); ++i) EXPECT_EQ(WithoutStoredForm(a[i]), WithoutStoredForm(b[i]));
+    EXPECT_NE(b[0].find("\"HeaderMode\":2"), std::string::npos);
+    // Exactly the record's keys, in order.
+    EXPECT_EQ(std::regex_replace(a[0], std::regex("\":(\"(?:[^\"\\\\]|\\\\.)*\"|-?[0-9]+|true|false)"), "\""),
+              "{\"Index\",\"Direction\",\"UserName\",\"BracketName\",\"GroupName\",\"HostName\",\"IpAddress\","
+              "\"Year\",\"Month\",\"Day\",\"WeekDay\",\"Time\",\"AttachLine\",\"DateNote\",\"TopSeparator\","
+              "\"HeaderText\",\"BodySeparator\",\"BodyText\",\"PlainBody\",\"BodyMode\",\"HeaderMode\","
+              "\"AddresseeCount\",\"PasswordOk\",\"Deleted\"}");
+}
+
+TEST(Cli, ExportEscapesEverythingAndSurvivesBadBytes) {
+    TempDir dir;
+    const std::string body = std::string("quote \" back \\ tab \t bell \x07 nul ") + std::string(1, '\0') +
+                             " bad \x80\xFF, \"x\"";
+    WriteFile(dir.File("l.log"), Msg("a (h)", "Mon Jan  5 09:03:01 2004", body));
+    const CliRun j = Cli("export " + dir.File("l.log"), dir);
+    ASSERT_EQ(j.code, 0) << j.err;
+    EXPECT_NE(j.out.find("quote \\\" back \\\\ tab \\t bell \\u0007 nul \\u0000 bad \xEF\xBF\xBD"),
+              std::string::npos)
+        << j.out;
+    const CliRun c = Cli("export " + dir.File("l.log") + " --format csv -o " + dir.File("o.csv"), dir);
+    ASSERT_EQ(c.code, 0) << c.err;
+    const std::string csv = ReadFile(dir.File("o.csv"));
+    EXPECT_EQ(csv.rfind("\xEF\xBB\xBFIndex,Direction,UserName,", 0), 0u);
+    EXPECT_NE(csv.find(", \"\"x\"\"\r\n\""), std::string::npos) << "quotes doubled, field quoted";
+}
+
+TEST(Cli, ConvertToEveryFormAndBack) {
+    TempDir dir;
+    const std::string pw = "--password-file " + kExamples + "sample-password.txt";
+    const std::string sample = ReadFile(kExamples + "sample.log");
+    for (const char* args : {"--save-type 0", "--save-type 1", "--save-type 1 --header-encode",
+                             "--save-type 2", "--save-type 2 --header-encode"}) {
+        SCOPED_TRACE(args);
+        const std::string mid = dir.File("mid.log"), back = dir.File("back.log");
+        ASSERT_EQ(Cli("convert " + kExamples + "sample.log -o " + mid + " " + args + " " + pw, dir).code, 0);
+        ASSERT_EQ(Cli("convert " + mid + " -o " + back + " --save-type 0 " + pw, dir).code, 0);
+        EXPECT_EQ(ReadFile(back), sample);
+    }
+    // Saving over the log itself.
+    WriteFile(dir.File("own.log"), sample);
+    ASSERT_EQ(Cli("convert " + dir.File("own.log") + " -o " + dir.File("own.log") + " --save-type 1", dir).code, 0);
+    EXPECT_NE(ReadFile(dir.File("own.log")), sample);
+    ASSERT_EQ(Cli("convert " + dir.File("own.log") + " -o " + dir.File("own.log") + " --save-type 0", dir).code, 0);
+    EXPECT_EQ(ReadFile(dir.File("own.log")), sample);
+    const CliRun r = Cli("convert " + kExamples + "sample.log -o " + dir.File("none/x.log") + " --save-type 0", dir);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find(dir.File("none/x.log")), std::string::npos);
+}
+
+TEST(Cli, BadInputIsReadByTheRules) {
+    TempDir dir;
+    std::string binary;
+    for (int i = 0; i < 200000; ++i) binary += static_cast<char>((i * 7919) & 0xFF);
+    WriteFile(dir.File("bin"), binary);
+    WriteFile(dir.File("nul"), std::string(1 << 20, '\0'));
+    WriteFile(dir.File("utf8"), "\xC3\x28\xA0\xA1\xE2\x28\xA1\r\n" + Msg("a (h)", "Mon Jan  5 09:03:01 2004", "\xF0\x28\x8C\x28"));
+    {
+        std::ofstream big(dir.File("bigline"), std::ios::binary);
+        std::string chunk(1 << 20, 'x');
+        for (int i = 0; i < 64; ++i) big << chunk;
+        big << "\r\n" << Msg("a (h)", "Mon Jan  5 09:03:01 2004", "after the long line");
+    }
+    struct Case {
+        std::string file;
+        std::string messages;
+    };
+    for (const Case& c : {Case{"bin", "0"}, Case{"nul", "0"}, Case{"utf8", "1"}, Case{"bigline", "1"}}) {
+        const CliRun r = Cli("info " + dir.File(c.file), dir);
+        EXPECT_EQ(r.code, 0) << c.file << r.err;
+        EXPECT_NE(r.out.find("Messages:      " + c.messages + "\n"), std::string::npos) << c.file << r.out;
+    }
+}
+
+TEST(Cli, FollowPrintsEachAppendedMessageOnce) {
+    TempDir dir;
+    const std::string log = dir.File("f.log");
+    const std::string a = Msg("a (h)", "Mon Jan  5 09:03:01 2004", "first");
+    const std::string b = Msg("b (h)", "Mon Jan  5 09:04:01 2004", "second");
+    const std::string c = Msg("c (h)", "Mon Jan  5 09:05:01 2004", "third\nhas two lines");
+    WriteFile(log, a);
+    const std::string out = dir.File("follow.out");
+    const std::string script =
+        "(" + Quote(kCli) + " follow " + Quote(log) + " --format jsonl >" + Quote(out) + " 2>/dev/null & pid=$!; " +
+        "sleep 1.2; printf '%s' " + Quote(b) + " >>" + Quote(log) + "; " +
+        "sleep 1.2; printf '%s' " + Quote(c.substr(0, c.size() - 10)) + " >>" + Quote(log) + "; " +
+        "sleep 0.3; printf '%s' " + Quote(c.substr(c.size() - 10)) + " >>" + Quote(log) + "; " +
+        "sleep 1.5; kill $pid; wait $pid) 2>/dev/null";
+    std::system(script.c_str());
+    const auto lines = Lines(ReadFile(out));
+    ASSERT_EQ(lines.size(), 3u) << ReadFile(out);
+    EXPECT_NE(lines[0].find("\"PlainBody\":\"first\\r\\n\""), std::string::npos);
+    EXPECT_NE(lines[1].find("\"PlainBody\":\"second\\r\\n\""), std::string::npos);
+    EXPECT_NE(lines[2].find("\"PlainBody\":\"third\\r\\nhas two lines\\r\\n\""), std::string::npos) << lines[2];
+}
+
+}  // namespace

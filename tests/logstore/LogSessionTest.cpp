@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "TestSupport.h"
+#include "crypto/ProtectedText.h"
+#include "logstore/LogSession.h"
+
+namespace qx {
+namespace {
+
+using namespace test;
+
+const std::string kA = Msg("alice (pc1)", "Mon Jan  5 09:03:01 2004", "one");
+const std::string kB = Msg("bob (pc2)", "Tue Jan  6 10:00:00 2004", "two\nlines", "To");
+const std::string kC = Msg("carol (pc3)", "Wed Jan  7 11:00:00 2004", "three");
+
+struct Fixture : ::testing::Test {
+    TempDir dir;
+    ScriptedUi ui;
+    LogSession s{ui};
+    std::string log = dir.File("ipmsg.log");
+
+    std::vector<std::string> Bodies() {
+        std::vector<std::string> out;
+        for (auto& r : s.records) out.emplace_back(r.BodyText());
+        return out;
+    }
+};
+
+using Reading = Fixture;
+
+TEST_F(Reading, CutsBlocksAndFoldsWhatIsNoMessage) {
+    const std::string strayBlock = kTop + "\r\nno header here\r\n" + kBody + "\r\nx\r\n";
+    WriteFile(log, "preamble\r\n" + strayBlock + kA + kB + kTop + "\r\njust text\r\n" + kC);
+    auto r = s.LoadLog(log, 0);
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r.fullRead);
+    ASSERT_EQ(s.records.size(), 3u) << "the first stray block is dropped";
+    EXPECT_EQ(s.records[1].BodyText(), "two\r\nlines\r\n" + kTop + "\r\njust text\r\n");
+    EXPECT_EQ(s.LoadedSize, std::filesystem::file_size(log));
+    EXPECT_EQ(s.LogFolder, dir.path() + "/");
+    EXPECT_EQ(s.PendingDeletions, 0);
+}
+
+TEST_F(Reading, EmptyFileAndLineEndsOfEveryKind) {
+    WriteFile(log, "");
+    EXPECT_TRUE(s.LoadLog(log, 0).ok());
+    EXPECT_TRUE(s.records.empty());
+    EXPECT_EQ(s.LoadedSize, 0u);
+
+    // LF only, and a last line without a line end, read the same as CR LF.
+    std::string lf = kA + kB;
+    for (std::size_t p; (p = lf.find("\r\n")) != std::string::npos;) lf.erase(p, 1);
+    lf.pop_back();
+    WriteFile(log, lf);
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    ASSERT_EQ(s.records.size(), 2u);
+    EXPECT_EQ(s.records[1].BodyText(), "two\r\nlines\r\n");
+
+    // CR alone ends no line in the file: no separator line is seen.
+    std::string cr = kA;
+    for (std::size_t p; (p = cr.find("\r\n")) != std::string::npos;) cr.erase(p + 1, 1);
+    WriteFile(log, cr);
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    EXPECT_TRUE(s.records.empty());
+}
+
+TEST_F(Reading, Utf8LinesBecomeCp932InMixedFiles) {
+    const std::string utf8 = Msg("\xE5\xB1\xB1\xE7\x94\xB0 (pc)", "Mon Jan  5 09:03:01 2004", "\xE6\x97\xA5\xE6\x9C\xAC");
+    const std::string sjis = Msg("\x8E\x52\x93\x63 (pc)", "Mon Jan  5 09:04:01 2004", "\x93\xFA\x96\x7B");
+    WriteFile(log, utf8 + sjis);
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    ASSERT_EQ(s.records.size(), 2u);
+    EXPECT_EQ(s.records[0].UserName(), "\x8E\x52\x93\x63,");
+    EXPECT_EQ(s.records[0].BodyText(), "\x93\xFA\x96\x7B\r\n");
+    EXPECT_EQ(s.records[1].UserName(), s.records[0].UserName());
+}
+
+TEST_F(Reading, NulBytesAreData) {
+    const std::string withNul = Msg("alice (pc1)", "Mon Jan  5 09:03:01 2004", std::string("a\0b", 3));
+    WriteFile(log, withNul + kB);
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    ASSERT_EQ(s.records.size(), 2u);
+    EXPECT_EQ(s.records[0].BodyText(), std::string("a\0b\r\n", 5));
+}
+
+TEST_F(Reading, MissingAndUnreadableFilesLeaveTheOpenLog) {
+    WriteFile(log, kA);
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    EXPECT_EQ(s.LoadLog(dir.File("nope.log"), 0).status, LoadStatus::Missing);
+    EXPECT_EQ(ui.messages.back(), "[" + dir.File("nope.log") + "]String02");
+    EXPECT_EQ(s.LoadLog(dir.path(), 0).status, LoadStatus::Unreadable);
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_NE(ui.errors[0].find(dir.path()), std::string::npos);
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(s.LoadLog(fifo, 0).status, LoadStatus::Unreadable) << "and it does not hang";
+    if (geteuid() != 0) {
+        const std::string locked = dir.File("locked.log");
+        WriteFile(locked, kB);
+        chmod(locked.c_str(), 0);
+        EXPECT_EQ(s.LoadLog(locked, 0).status, LoadStatus::Unreadable);
+    }
+    EXPECT_EQ(s.LogFileName, log);
+    EXPECT_EQ(s.records.size(), 1u);
+}
+
+using Differential = Fixture;
+
+TEST_F(Differential, AppendedBlocksArriveOnce) {
+    WriteFile(log, kA);
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    AppendFile(log, kB + kC);
+    auto r = s.Reload();
+    EXPECT_FALSE(r.fullRead);
+    EXPECT_EQ(r.firstNew, 1u);
+    EXPECT_EQ(r.changedRecord, -1);
+    ASSERT_EQ(s.records.size(), 3u);
+    EXPECT_EQ(s.LoadedSize, (kA + kB + kC).size());
+    // An unchanged file reads nothing.
+    r = s.Reload();
+    EXPECT_EQ(r.firstNew, 3u);
+    EXPECT_EQ(s.records.size(), 3u);
+    // A block without a header line is folded into the last record of an earlier read.
+    AppendFile(log, kTop + "\r\nloose\r\n");
+    s.Reload();
+    ASSERT_EQ(s.records.size(), 3u);
+    EXPECT_EQ(s.records[2].BodyText(), "three\r\n" + kTop + "\r\nloose\r\n");
+}
+
+TEST_F(Differential, HalfWrittenBlocksAreCompletedNotDuplicated) {
+    const std::string all = kA + kB + kC;
+    // Cut the file at every byte inside kB and kC; each time the next read must
+    // give exactly the records of the whole file.
+    for (std::size_t cut = kA.size() + 1; cut < all.size(); cut += 7) {
+        SCOPED_TRACE(cut);
+        WriteFile(log, all.substr(0, cut));
+        ASSERT_TRUE(s.LoadLog(log, 0).ok());
+        AppendFile(log, all.substr(cut));
+        auto r = s.Reload();
+        ASSERT_EQ(s.records.size(), 3u);
+        EXPECT_EQ(Bodies(), (std::vector<std::string>{"one\r\n", "two\r\nlines\r\n", "three\r\n"}));
+        EXPECT_EQ(s.records[2].UserName(), "carol,");
+        EXPECT_LE(r.firstNew, 3u);
+        EXPECT_EQ(s.LoadedSize, all.size());
+    }
+}
+
+TEST_F(Differential, PartialLineBeforeAnyBlockIsReadAgain) {
+    WriteFile(log, "=====");
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    AppendFile(log, kTop.substr(5) + "\r\n" + kA.substr(kTop.size() + 2));
+    s.Reload();
+    ASSERT_EQ(s.records.size(), 1u);
+    EXPECT_EQ(s.records[0].UserName(), "alice,");
+}
+
+TEST_F(Differential, ShrunkOrReplacedLogIsReadInFull) {
+    WriteFile(log, kA + kB + kC);
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    WriteFile(log, kC);
+    auto r = s.Reload();
+    EXPECT_TRUE(r.fullRead);
+    ASSERT_EQ(s.records.size(), 1u);
+    EXPECT_EQ(s.records[0].UserName(), "carol,");
+    // Same size or larger but different bytes behind the old end: replaced too.
+    WriteFile(log, kB + kA);
+    s.LoadLog(log, 0);
+    WriteFile(log, kA + kB + kC);
+    r = s.Reload();
+    EXPECT_TRUE(r.fullRead);
+    EXPECT_EQ(s.records.size(), 3u);
+    EXPECT_FALSE(ui.errors.empty()) << "the re-read is said";
+}
+
+TEST_F(Differential, VanishedLogIsReportedOnce) {
+    WriteFile(log, kA);
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    std::filesystem::remove(log);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(s.Reload().status, LoadStatus::Missing);
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(s.records.size(), 1u);
+}
+
+std::string EncryptedBlock(const std::string& password, const std::string& who, const std::string& body) {
+    const std::string key = MakeCipherKey(password);
+    return Block(EncryptText(" From: " + who + "\r\n  at Mon Jan  5 09:03:01 2004", key),
+                 EncryptText(body + "\r\n", key), std::string(36, '=') + "2", std::string(36, '-') + "2");
+}
+
+using Passwords = Fixture;
+
+TEST_F(Passwords, ThreeAttemptsForAnEncryptedHeader) {
+    WriteFile(log, EncryptedBlock("pw", "alice (pc)", "hi"));
+    struct Case {
+        std::vector<std::string> answers;
+        LoadStatus status;
+        std::size_t prompts;
+    };
+    const Case cases[] = {
+        {{"pw"}, LoadStatus::Ok, 1},
+        {{"x", "y", "pw"}, LoadStatus::Ok, 3},
+        {{"x", "y", "z", "pw"}, LoadStatus::PasswordGivenUp, 3},
+    };
+    for (const auto& c : cases) {
+        ScriptedUi u;
+        LogSession ss(u);
+        for (auto& a : c.answers) u.Answer(a);
+        EXPECT_EQ(ss.LoadLog(log, 0).status, c.status);
+        EXPECT_EQ(u.asked.size(), c.prompts);
+        if (c.status == LoadStatus::Ok) {
+            EXPECT_EQ(ss.CurrentPassword, "pw");
+            ASSERT_EQ(ss.records.size(), 1u);
+            EXPECT_EQ(ss.records[0].UserName(), "alice,");
+        } else {
+            EXPECT_EQ(u.messages.back(), "String08");
+        }
+    }
+}
+
+TEST_F(Passwords, FirstEncryptedBodyIsProvedOnceWithAKnownPasswordFirst) {
+    const std::string key = MakeCipherKey("pw");
+    const std::string plainHeaderEncBody =
+        Block(" From: a (h)\n  at Mon Jan  5 09:03:01 2004", EncryptText("b\r\n", key), kTop, std::string(36, '-') + "2");
+    WriteFile(log, kA + plainHeaderEncBody);
+    s.CurrentPassword = "pw";
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    EXPECT_TRUE(ui.asked.empty());
+
+    s.CurrentPassword = "stale";
+    ui.Answer("no");
+    ui.Answer("pw");
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    EXPECT_EQ(ui.asked.size(), 2u) << "the stale password counts as the first attempt";
+    EXPECT_EQ(s.CurrentPassword, "pw");
+}
+
+TEST_F(Passwords, GivingUpDuringADifferentialReadKeepsTheRecords) {
+    WriteFile(log, kA);
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    const std::string enc = EncryptedBlock("pw", "bob (pc)", "secret");
+    AppendFile(log, enc + EncryptedBlock("pw", "carol (pc)", "more"));
+    for (int i = 0; i < 3; ++i) ui.Answer("wrong");
+    auto r = s.Reload();
+    EXPECT_EQ(r.status, LoadStatus::PasswordGivenUp);
+    EXPECT_EQ(ui.asked.size(), 3u) << "asked for the first block only";
+    ASSERT_EQ(s.records.size(), 3u);
+    EXPECT_TRUE(s.records[1].HeaderEncrypted());
+    EXPECT_EQ(s.LoadedSize, std::filesystem::file_size(log)) << "those bytes are not read again";
+    EXPECT_EQ(r.firstNew, 1u);
+    s.Reload();
+    EXPECT_EQ(ui.asked.size(), 3u);
+}
+
+TEST_F(Passwords, TwoFieldFormRepeatsUntilBothAgree) {
+    ui.answers.push_back(PasswordEntry{"a", "b"});
+    ui.answers.push_back(PasswordEntry{"", ""});
+    ui.answers.push_back(PasswordEntry{"ok", "ok"});
+    EXPECT_TRUE(s.AskPassword(true));
+    EXPECT_EQ(s.CurrentPassword, "ok");
+    EXPECT_EQ(ui.asked.size(), 3u);
+    EXPECT_FALSE(s.AskPassword(false)) << "a front end may give up";
+}
+
+TEST(SplitNamesTest, Rules) {
+    using V = std::vector<std::string_view>;
+    EXPECT_EQ(SplitNames("alice,bob,"), (V{"alice", "bob"}));
+    EXPECT_EQ(SplitNames("BROADCAST,"), V{"BROADCAST"});
+    EXPECT_EQ(SplitNames(""), V{""});
+    EXPECT_EQ(SplitNames("a , b,"), (V{"a ", "b"}));
+    EXPECT_EQ(SplitNames("\x81\x40,x,"), (V{"\x81\x40", "x"}));
+}
+
+}  // namespace
+}  // namespace qx

@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "crypto/ProtectedText.h"
+#include "logstore/LogSession.h"
+
+namespace qx {
+namespace {
+
+using namespace test;
+
+std::string SampleLog() { return ReadFile(std::string(QX_SOURCE_DIR) + "/examples/sample.log"); }
+
+struct Writing : ::testing::Test {
+    TempDir dir;
+    ScriptedUi ui;
+    LogSession s{ui};
+    std::string log = dir.File("ipmsg.log");
+
+    void Load(const std::string& bytes) {
+        WriteFile(log, bytes);
+        ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    }
+    std::string Convert(const std::string& target, int type, bool header) {
+        WriteOptions o;
+        o.saveType = type;
+        o.headerEncode = header;
+        EXPECT_EQ(s.WriteLog(target, o), WriteStatus::Written);
+        return ReadFile(target);
+    }
+};
+
+TEST_F(Writing, EveryFormRoundTripsToThePlainLog) {
+    const std::string plain = SampleLog();
+    ASSERT_FALSE(plain.empty());
+    Load(plain);
+    s.CurrentPassword = "pw";
+    EXPECT_EQ(Convert(dir.File("same.log"), 0, false), plain);
+    struct Case {
+        int type;
+        bool header;
+        char topMark, bodyMark;
+    };
+    for (const Case c : {Case{1, false, '=', '1'}, Case{1, true, '1', '1'}, Case{2, false, '=', '2'},
+                         Case{2, true, '2', '2'}}) {
+        SCOPED_TRACE(c.type * 10 + c.header);
+        const std::string out = dir.File("form.log");
+        const std::string bytes = Convert(out, c.type, c.header);
+        ScriptedUi u2;
+        u2.Answer("pw");
+        LogSession back(u2);
+        ASSERT_TRUE(back.LoadLog(out, 0).ok());
+        ASSERT_EQ(back.records.size(), s.records.size());
+        for (const auto& r : back.records) {
+            EXPECT_EQ(r.TopMark(), c.topMark);
+            EXPECT_EQ(r.BodyMark(), c.bodyMark);
+        }
+        EXPECT_EQ(back.records[3].UserName(), s.records[3].UserName());
+        WriteOptions o;
+        ASSERT_EQ(back.WriteLog(dir.File("back.log"), o), WriteStatus::Written);
+        EXPECT_EQ(ReadFile(dir.File("back.log")), plain);
+    }
+}
+
+TEST_F(Writing, Mode2LineLengthAndMode1LinePerLine) {
+    Load(Msg("a (h)", "Mon Jan  5 09:03:01 2004", "x\n\nyz"));
+    s.CurrentPassword = "pw";
+    const std::string enc = Convert(dir.File("e.log"), 2, false);
+    const std::size_t m = (10 + std::string("x\r\n\r\nyz\r\n").size() + 7) / 8 * 8;
+    const std::size_t bodyStart = enc.find(std::string(36, '-') + "2\r\n") + 39;
+    EXPECT_EQ(enc.size() - bodyStart, (m + 2) / 3 * 4 + 2);
+    const std::string b64 = Convert(dir.File("b.log"), 1, false);
+    EXPECT_NE(b64.find(std::string(36, '-') + "1\r\neAAA\r\n\r\neXoA\r\n"), std::string::npos) << b64;
+}
+
+TEST_F(Writing, DeletedRecordsAreLeftOut) {
+    const std::string a = Msg("a (h)", "Mon Jan  5 09:03:01 2004", "1");
+    const std::string b = Msg("b (h)", "Mon Jan  5 09:04:01 2004", "2");
+    Load(a + b + a);
+    s.SetDeleted(1, true);
+    s.SetDeleted(1, true);
+    EXPECT_EQ(s.PendingDeletions, 1);
+    EXPECT_EQ(Convert(dir.File("o.log"), 0, false), a + a);
+    EXPECT_EQ(s.records.size(), 3u) << "still in the collection until the next full load";
+}
+
+TEST_F(Writing, RecordsUnderAnotherPasswordAreWrittenAsRead) {
+    const std::string key = MakeCipherKey("old");
+    const std::string foreign = Block(EncryptText(" From: x (h)\r\n  at Mon Jan  5 09:03:01 2004", key),
+                                      EncryptText("kept\r\n", key), std::string(36, '=') + "2",
+                                      std::string(36, '-') + "2");
+    const std::string plain = Msg("a (h)", "Mon Jan  5 09:04:01 2004", "plain");
+    Load(plain);
+    AppendFile(log, foreign);
+    s.CurrentPassword = "new";
+    s.Reload();
+    ASSERT_EQ(s.records.size(), 2u);
+    for (int type : {0, 1, 2}) {
+        const std::string out = Convert(dir.File("o.log"), type, true);
+        EXPECT_NE(out.find(foreign), std::string::npos) << "type " << type;
+        EXPECT_EQ(out.find(kPasswordNg), std::string::npos);
+    }
+}
+
+TEST_F(Writing, AppendsDuringTheSaveAreKeptExactlyOnce) {
+    std::string all;
+    for (int i = 0; i < 50; ++i) all += Msg("u" + std::to_string(i) + " (h)", "Mon Jan  5 09:03:01 2004", "m");
+    Load(all);
+    const std::string late = Msg("late (h)", "Mon Jan  5 10:00:00 2004", "appended while saving");
+    int calls = 0;
+    ui.onEvents = [&] {
+        if (++calls == 10) AppendFile(log, late);
+    };
+    s.CurrentPassword = "pw";
+    const std::string out = Convert(log, 2, true);
+    EXPECT_GE(calls, 10);
+    EXPECT_TRUE(out.size() > late.size() && out.substr(out.size() - late.size()) == late)
+        << "the appended message follows the written records in the messenger's form";
+    ui.onEvents = nullptr;
+    ui.Answer("pw");
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    EXPECT_EQ(s.records.size(), 51u);
+}
+
+TEST_F(Writing, HalfWrittenLastBlockIsCopiedWholeWhenItGrowsDuringTheSave) {
+    const std::string a = Msg("a (h)", "Mon Jan  5 09:03:01 2004", "first");
+    const std::string b = Msg("b (h)", "Mon Jan  5 09:04:01 2004", "second\nthird line");
+    const std::size_t cut = a.size() + b.size() - 8;  // inside the last body line
+    Load((a + b).substr(0, cut));
+    ui.onEvents = [&] {
+        if (std::filesystem::file_size(log) == cut) AppendFile(log, b.substr(b.size() - 8));
+    };
+    EXPECT_EQ(Convert(log, 0, false), a + b);
+}
+
+TEST_F(Writing, CatchUpReadBeforeWriting) {
+    const std::string a = Msg("a (h)", "Mon Jan  5 09:03:01 2004", "x");
+    Load(a);
+    const std::string b = Msg("b (h)", "Mon Jan  5 09:04:01 2004", "y");
+    AppendFile(log, b);
+    LoadResult catchUp;
+    WriteOptions o;
+    o.saveType = 1;
+    ASSERT_EQ(s.WriteLog(dir.File("o.log"), o, &catchUp), WriteStatus::Written);
+    EXPECT_EQ(catchUp.firstNew, 1u);
+    EXPECT_EQ(s.records.size(), 2u);
+    EXPECT_EQ(ReadFile(dir.File("o.log")).find(b), std::string::npos) << "b was written in the new form";
+}
+
+TEST_F(Writing, FailuresLeaveTheOriginalAndNameTheReason) {
+    const std::string a = Msg("a (h)", "Mon Jan  5 09:03:01 2004", "x");
+    Load(a);
+    WriteOptions o;
+    EXPECT_EQ(s.WriteLog(dir.File("no/such/folder/o.log"), o), WriteStatus::Failed);
+    ASSERT_FALSE(ui.errors.empty());
+    EXPECT_NE(ui.errors.back().find("no/such/folder/o.log"), std::string::npos);
+    // A folder in the way of the target: the rename fails, the temporary file goes.
+    std::filesystem::create_directory(dir.File("taken"));
+    std::filesystem::create_directory(dir.File("taken/x"));
+    EXPECT_EQ(s.WriteLog(dir.File("taken"), o), WriteStatus::Failed);
+    EXPECT_FALSE(std::filesystem::exists(LogSession::TempPathFor(dir.File("taken"))));
+    EXPECT_EQ(ReadFile(log), a);
+
+    s.ReadOnlyMode = true;
+    EXPECT_EQ(s.WriteLog(log, o), WriteStatus::ReadOnly);
+
+    s.ReadOnlyMode = false;
+    o.saveType = 2;
+    s.CurrentPassword.clear();
+    EXPECT_EQ(s.WriteLog(log, o), WriteStatus::PasswordGivenUp);
+    EXPECT_EQ(ui.asked, std::vector<bool>{true}) << "a new password is asked twice";
+    EXPECT_EQ(ReadFile(log), a);
+}
+
+TEST_F(Writing, DustBoxKeepsACopyOfTheReplacedFile) {
+    setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
+    const std::string a = Msg("a (h)", "Mon Jan  5 09:03:01 2004", "x");
+    Load(a);
+    WriteOptions o;
+    o.saveType = 1;
+    o.dustBox = true;
+    ASSERT_EQ(s.WriteLog(log, o), WriteStatus::Written);
+    EXPECT_EQ(ReadFile(dir.File("data/Trash/files/ipmsg.log")), a);
+    EXPECT_NE(ReadFile(dir.File("data/Trash/info/ipmsg.log.trashinfo")).find("Path=" + log), std::string::npos);
+    unsetenv("XDG_DATA_HOME");
+}
+
+TEST_F(Writing, SelectionByTreePath) {
+    const std::string m1 = Msg("alice (h1)", "Mon Jan  5 09:03:01 2004", "1");
+    const std::string m2 = Block(" To: bob (h2)\n To: alice (h1)\n  at Tue Jan  6 09:03:01 2004", "2");
+    const std::string m3 = Msg("carol (h3)", "Tue Feb  3 09:03:01 2004", "3");
+    Load(m1 + m2 + m3);
+    struct Case {
+        int key;
+        std::vector<std::string> labels;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {0, {"2004", "01", "6(Tue)"}, m2},
+        {2, {"alice"}, m1 + m2},
+        {3, {"h3"}, m3},
+        {4, {"2004", "02"}, m3},
+        {4, {"2004"}, m1 + m2 + m3},
+    };
+    for (const auto& c : cases) {
+        const std::string out = dir.File("sel.log");
+        ASSERT_EQ(s.WriteSelection(out, FilterForPath(c.key, c.labels), WriteOptions{}), WriteStatus::Written);
+        EXPECT_EQ(ReadFile(out), c.expected) << c.key << " " << c.labels.back();
+    }
+    EXPECT_EQ(ReadFile(log), m1 + m2 + m3);
+}
+
+TEST(EncryptionAtExit, OnlyTheLastRecordDecides) {
+    auto rec = [](char mark) {
+        return LogData(Block("From: a\n  at Mon Jan  5 09:03:01 2004", "x", kTop, std::string(36, '-') + mark));
+    };
+    struct Case {
+        std::vector<char> marks;
+        int saveType;
+        bool autoEncode;
+        int pending;
+        bool expected;
+    };
+    const Case cases[] = {
+        {{'2', '-'}, 2, true, 0, true},  {{'-', '2'}, 2, true, 0, false}, {{'1'}, 2, true, 0, true},
+        {{'1'}, 1, true, 0, false},      {{'-'}, 1, true, 0, true},       {{'-'}, 0, true, 0, false},
+        {{'-'}, 2, false, 0, false},     {{'-'}, 2, true, 1, false},      {{}, 2, true, 0, false},
+    };
+    for (const auto& c : cases) {
+        std::vector<LogData> records;
+        for (char m : c.marks) records.push_back(rec(m));
+        EXPECT_EQ(NeedsEncryptionAtExit(records, c.saveType, c.autoEncode, c.pending), c.expected);
+    }
+}
+
+}  // namespace
+}  // namespace qx

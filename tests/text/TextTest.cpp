@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+namespace qx {
+namespace {
+
+// "ソ" is 83 5C and "ロ" is 83 8D; "\x83\x5B" is "ッ"... any lead byte followed by
+// an ASCII-range trail byte shows whether a search steps into the character.
+const std::string kSo = "\x83\x5C";       // trail byte is a backslash
+const std::string kBracketTrail = "\x83[";  // trail byte is "["
+
+struct PosCase {
+    std::string needle, text;
+    std::size_t pos, last;
+};
+
+TEST(Cp932, PosNeverMatchesOnTrailBytes) {
+    const PosCase cases[] = {
+        {"[", "ab[cd", 3, 3},
+        {"[", kBracketTrail, 0, 0},
+        {"[", kBracketTrail + "[", 3, 3},
+        {"\\", "x" + kSo + "\\", 4, 4},
+        {"(", "a(b(c", 2, 4},
+        {"", "abc", 0, 0},
+        {"abc", "ab", 0, 0},
+        // a lead byte at the very end has no trail byte: it is a character of its own
+        {"\x83", "a\x83", 2, 2},
+        // the needle itself may be double-byte; it is found only at a character start
+        {"\x5C\x83", kSo + "\x83\x5C", 0, 0},
+        {kSo, "a" + kSo + kSo, 2, 4},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Pos(c.needle, c.text), c.pos) << c.needle << " in " << c.text;
+        EXPECT_EQ(LastPos(c.needle, c.text), c.last) << c.needle << " in " << c.text;
+    }
+    EXPECT_EQ(Pos("b", "abab", 3), 4u);
+}
+
+TEST(Cp932, TrimKeepsFullWidthSpace) {
+    EXPECT_EQ(Trim(std::string("\x01 \t a b \r\n\0", 11)), "a b");
+    EXPECT_EQ(Trim("\x81\x40x\x81\x40"), "\x81\x40x\x81\x40");
+    EXPECT_EQ(Trim("   "), "");
+}
+
+TEST(Cp932, SubstringRules) {
+    EXPECT_EQ(Substring("abcdef", 2, 3), "bcd");
+    EXPECT_EQ(Substring("abcdef", 0, 2), "ab");
+    EXPECT_EQ(Substring("abcdef", -5, 2), "ab");
+    EXPECT_EQ(Substring("abcdef", 5, 99), "ef");
+    EXPECT_EQ(Substring("abcdef", 7, 1), "");
+    EXPECT_EQ(Substring("abcdef", 2, 0), "");
+    EXPECT_EQ(Substring("abcdef", 2, -1), "");
+}
+
+TEST(Cp932, SplitLinesAtEveryLineEnd) {
+    using V = std::vector<std::string_view>;
+    EXPECT_EQ(SplitLines(""), V{});
+    EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (V{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitLines("a\r\n"), V{"a"});
+    EXPECT_EQ(SplitLines("\r\n\r\n"), (V{"", ""}));
+    EXPECT_EQ(SplitLines("a\r\r\nb"), (V{"a", "", "b"}));
+}
+
+TEST(Cp932, AsciiCaseFoldingLeavesTrailBytes) {
+    // "\x83\x41" is a katakana whose trail byte is "A".
+    EXPECT_EQ(AsciiLower("AbC\x83\x41Z"), "abc\x83\x41z");
+    EXPECT_TRUE(EqualsIgnoreAsciiCase("Alice", "aLICE"));
+    EXPECT_FALSE(EqualsIgnoreAsciiCase("\x83\x41", "\x83\x61"));
+}
+
+TEST(Encoding, Utf8LineStep) {
+    struct Case {
+        std::string in, out;
+    };
+    const Case cases[] = {
+        {"plain ascii", "plain ascii"},
+        {"\xE6\x97\xA5\xE6\x9C\xAC", "\x93\xFA\x96\x7B"},   // "日本" in UTF-8 becomes cp932
+        {"\x93\xFA\x96\x7B", "\x93\xFA\x96\x7B"},           // cp932 stays as it is
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},           // an emoji has no cp932 form
+        {"\xE6\x97", "\xE6\x97"},                           // cut UTF-8 is not UTF-8
+        {"\xEF\xBD\x9E", "\x81\x60"},                       // full-width tilde round-trips
+    };
+    for (const auto& c : cases) EXPECT_EQ(Utf8LineToCp932(c.in), c.out);
+}
+
+TEST(Encoding, Cp932ToUtf8NeverFails) {
+    EXPECT_EQ(Cp932ToUtf8("\x93\xFA\x96\x7B"), "\xE6\x97\xA5\xE6\x9C\xAC");
+    // A lone lead byte at the end and an unassigned byte are replaced, the rest kept.
+    const std::string out = Cp932ToUtf8("a\xA0" "b\x83");
+    EXPECT_EQ(out.front(), 'a');
+    EXPECT_NE(out.find('b'), std::string::npos);
+    EXPECT_NE(out.find("\xEF\xBF\xBD"), std::string::npos);
+    EXPECT_TRUE(IsValidUtf8(out));
+}
+
+}  // namespace
+}  // namespace qx
