@@ -1,0 +1,22 @@
+// Where the settings file and the language files live.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qx {
+
+// folder joined with name; a folder that already ends in "/" or "\" gets no
+// second separator, an empty folder none at all.
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// The settings file: userName + ".ini" in the executable's folder when that
+// folder is writable, otherwise in the per-user configuration folder. Callers
+// supply the platform facts, so the rule stays testable.
+std::string SettingsFilePath(std::string_view exeFolder, std::string_view userName,
+                             bool exeFolderWritable, std::string_view configFolder);
+
+// "Language." + code in folder.
+std::string LanguageFilePath(std::string_view folder, std::string_view languageCode);
+
+}  // namespace qx
