@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qx::sys {
 
@@ -100,6 +101,10 @@ bool CopyToTrash(const std::string& path, std::string* reason);
 // and the name part.
 std::string FolderOf(std::string_view path);
 std::string NameOf(std::string_view path);
+
+// Names of the entries of a folder (without "." and ".."), unsorted; empty when
+// it cannot be read.
+std::vector<std::string> ListFolder(const std::string& folder);
 
 // Logon name of the current user.
 std::string UserName();
