@@ -162,9 +162,14 @@ LogData::LogData(std::string_view blockText) {
     text_.append(body);
 
     if (headerMode_ == kModeEncoded) {
-        DecryptHeader(kModeEncoded, "");
-        std::string_view h = HeaderText();
-        SetHeaderText(h.size() >= 2 ? h.substr(0, h.size() - 2) : std::string_view());
+        // Each line was encoded on its own; decoding ends every line with CR LF.
+        std::string stored(HeaderText());
+        stored.append(kCrLf);
+        if (std::optional<std::string> plain = DecodeExactly(stored, kModeEncoded)) {
+            if (plain->size() >= 2) plain->resize(plain->size() - 2);
+            SetHeaderText(*plain);
+            headerDecrypted_ = true;
+        }
     }
     if (headerMode_ != kModeEncrypted) ParseHeader();
 }
@@ -391,13 +396,31 @@ std::string LogData::DecryptText(std::string_view text) {
 
 std::string_view LogData::DecryptHeader(int mode, std::string_view password) {
     if (!password.empty()) SetKey(password);
-    if (mode == kModeEncrypted && headerDecrypted_) return HeaderText();
-    std::string r = DecodeText(HeaderText(), mode);
-    if (r != kPasswordNg) {
-        SetHeaderText(r);
-        if (mode == kModeEncrypted) headerDecrypted_ = true;
+    if (mode != kModeEncrypted) {
+        SetHeaderText(DecodeText(HeaderText(), mode));
+        return HeaderText();
+    }
+    if (headerDecrypted_) return HeaderText();
+    // A header is replaced only by a text that encrypts back to what was stored,
+    // so that a damaged header is never rewritten in a shortened form.
+    if (std::optional<std::string> plain = DecodeExactly(HeaderText(), kModeEncrypted)) {
+        SetHeaderText(*plain);
+        headerDecrypted_ = true;
     }
     return HeaderText();
+}
+
+std::optional<std::string> LogData::DecodeExactly(std::string_view stored, int mode) {
+    std::string plain = DecodeText(stored, mode);
+    if (mode == kModeEncrypted) {
+        if (!passwordOk_ || qx::EncryptText(plain, cipherKey_) != Trim(stored)) return std::nullopt;
+    } else if (mode == kModeEncoded) {
+        bool ok = true;
+        std::string again = qx::EncodeText(plain, kModePlain, kModeEncoded, cipherKey_, ok);
+        // Compare line by line: the stored text may end its lines with CR, LF or CR LF.
+        if (SplitLines(again) != SplitLines(stored)) return std::nullopt;
+    }
+    return plain;
 }
 
 std::string LogData::PlainBody(std::string_view password) {
@@ -455,16 +478,18 @@ std::string LogData::SaveBody(int toMode, std::string_view password, int* writte
     if (toMode != kModeEncoded && toMode != kModeEncrypted) toMode = kModePlain;
     int mode = toMode;
     std::string out;
-    if (bodyMode_ == kModeEncrypted && toMode != kModeEncrypted) {
-        bool ok = false;
-        std::string plain = qx::DecryptText(BodyText(), cipherKey_, ok);
-        passwordOk_ = ok;
-        if (!ok) {
+    if ((bodyMode_ == kModeEncrypted || bodyMode_ == kModeEncoded) && toMode != bodyMode_) {
+        // Text that does not decode back to exactly what was stored (a wrong
+        // password, a damaged or foreign encoding) is written as it was read.
+        std::optional<std::string> plain = DecodeExactly(BodyText(), bodyMode_);
+        if (!plain) {
             out = std::string(BodyText());
-            mode = kModeEncrypted;
+            mode = bodyMode_;
+        } else if (toMode == kModePlain) {
+            out = std::move(*plain);
         } else {
-            out = toMode == kModeEncoded ? qx::EncodeText(plain, kModePlain, kModeEncoded, cipherKey_, ok)
-                                         : std::move(plain);
+            bool ok = true;
+            out = qx::EncodeText(*plain, kModePlain, toMode, cipherKey_, ok);
         }
     } else if (toMode != kModePlain) {
         out = EncodeText(BodyText(), bodyMode_, toMode);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -55,8 +56,11 @@ public:
     int AddresseeCount() const { return addresseeCount_; }
     bool PasswordOk() const { return passwordOk_; }
     bool Deleted() const { return deleted_; }
-    // A mode-2 header that has not been decrypted yet (its text is still cipher text).
-    bool HeaderEncrypted() const { return headerMode_ == kModeEncrypted && !headerDecrypted_; }
+    // A mode-1 or mode-2 header whose text is still in its stored form: not
+    // decrypted yet, or stored text that does not decode back to itself (damaged).
+    bool HeaderEncrypted() const {
+        return (headerMode_ == kModeEncrypted || headerMode_ == kModeEncoded) && !headerDecrypted_;
+    }
 
     void SetDeleted(bool flag) { deleted_ = flag; }
     // Runs the header parser over HeaderText. Call at most once per record.
@@ -106,6 +110,10 @@ private:
     void SetFields(int first, const std::string_view* values, int count);
     void SetHeaderText(std::string_view text);
     void SetKey(std::string_view password);
+    // The readable text of a stored text, or nullopt when encoding it again would
+    // not give back exactly the stored text (a damaged or foreign form that
+    // rewriting would lose).
+    std::optional<std::string> DecodeExactly(std::string_view stored, int mode);
 
     // All text fields in one buffer, in FieldId order; end_[i] is where field i ends.
     // The body comes last so that appending to it is cheap.

@@ -14,6 +14,8 @@ namespace {
 constexpr std::size_t kReadChunk = 1 << 20;
 constexpr std::size_t kWriteChunk = 1 << 20;
 constexpr std::size_t kFingerprint = 64;
+// A separator is 37 cp932 bytes; in UTF-8 it could take at most a few more.
+constexpr std::size_t kLongestSeparatorLine = 64;
 constexpr std::string_view kCrLf = "\r\n";
 
 std::string Bracketed(const std::string& path) { return "[" + path + "]"; }
@@ -290,6 +292,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     };
 
     bool readError = false;
+    bool skippingLongLine = false;
     while (!abandoned) {
         const long long n = in.Read(buf.data(), buf.size());
         if (n < 0) {
@@ -302,9 +305,23 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
         while (p < end) {
             const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
             if (!nl) {
-                line.append(p, end);
+                if (!skippingLongLine) line.append(p, end);
                 pos += static_cast<std::uint64_t>(end - p);
+                // Outside a block only a separator line matters, and a long line
+                // is none: do not hold it (a file may be gigabytes of one line).
+                if (!inBlocks && line.size() > kLongestSeparatorLine) {
+                    line.clear();
+                    skippingLongLine = true;
+                }
                 break;
+            }
+            if (skippingLongLine) {
+                pos += static_cast<std::uint64_t>(nl - p) + 1;
+                p = nl + 1;
+                skippingLongLine = false;
+                line.clear();
+                lineStart = pos;
+                continue;
             }
             line.append(p, nl);
             pos += static_cast<std::uint64_t>(nl - p) + 1;
@@ -330,6 +347,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
 
     // A last line without its line end is still read (a file need not end in one);
     // if the messenger was still writing it, the next read takes the block again.
+    if (skippingLongLine) line.clear();
     endedOnLineEnd_ = line.empty();
     resumeOffset_ = pos;
     if (!line.empty()) {
