@@ -5,7 +5,9 @@
 #include <functional>
 #include <iostream>
 #include <set>
+#include <optional>
 #include <tuple>
+#include <unordered_set>
 
 #include "RecordFormat.h"
 #include "platform/FileSystem.h"
@@ -71,12 +73,24 @@ bool Output::Finish() {
 
 namespace {
 
-// Year, month, zero-padded day and time: sortable as text.
-std::tuple<std::string, std::string, std::string, std::string> DateKey(const LogData& r) {
-    std::string day(r.Day());
-    if (day.size() == 1) day = "0" + day;
-    return {std::string(r.Year()), r.MonthNumber(), day, std::string(r.Time())};
-}
+// Year, month number, day and time: ordered as the calendar is.
+struct DateKey {
+    std::string_view year;
+    int month;
+    int day;
+    std::string_view time;
+
+    explicit DateKey(const LogData& r) : year(r.Year()), month(std::stoi(r.MonthNumber())), day(0), time(r.Time()) {
+        for (char c : r.Day()) {
+            if (c < '0' || c > '9' || day > 1000) break;
+            day = day * 10 + (c - '0');
+        }
+    }
+    bool operator<(const DateKey& o) const {
+        if (year.size() != o.year.size()) return year.size() < o.year.size();
+        return std::tie(year, month, day, time) < std::tie(o.year, o.month, o.day, o.time);
+    }
+};
 
 bool IsBlankName(std::string_view name) { return name.empty() || name == kFullWidthSpace; }
 
@@ -84,21 +98,30 @@ bool IsBlankName(std::string_view name) { return name.empty() || name == kFullWi
 
 std::string FormatInfo(LogSession& s) {
     int header[4] = {}, body[4] = {};  // -1, 0, 1, 2
-    std::set<std::string> users, hosts;
+    // Views into the records, which outlive this function's use of them.
+    std::unordered_set<std::string_view> users, hosts;
     const LogData* first = nullptr;
     const LogData* last = nullptr;
+    std::optional<DateKey> firstKey, lastKey;
     for (const LogData& r : s.records) {
         ++header[std::clamp(r.HeaderMode(), -1, 2) + 1];
         ++body[std::clamp(r.BodyMode(), -1, 2) + 1];
         for (std::string_view n : SplitNames(r.UserName())) {
-            if (!IsBlankName(n)) users.emplace(n);
+            if (!IsBlankName(n)) users.insert(n);
         }
         for (std::string_view n : SplitNames(r.HostName())) {
-            if (!IsBlankName(n)) hosts.emplace(n);
+            if (!IsBlankName(n)) hosts.insert(n);
         }
         if (r.Year().empty()) continue;
-        if (!first || DateKey(r) < DateKey(*first)) first = &r;
-        if (!last || DateKey(*last) < DateKey(r)) last = &r;
+        const DateKey key(r);
+        if (!first || key < *firstKey) {
+            first = &r;
+            firstKey = key;
+        }
+        if (!last || *lastKey < key) {
+            last = &r;
+            lastKey = key;
+        }
     }
     auto modes = [](const int* c) {
         return "plain " + std::to_string(c[1]) + ", encoded " + std::to_string(c[2]) + ", encrypted " +

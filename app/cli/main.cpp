@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <iostream>
 #include <set>
@@ -185,10 +186,16 @@ int Main(int argc, char** argv) {
 }  // namespace qx::cli
 
 int main(int argc, char** argv) {
+    int code;
     try {
-        return qx::cli::Main(argc, argv);
+        code = qx::cli::Main(argc, argv);
     } catch (const std::exception& e) {
         std::cerr << "quillorix-cli: " << e.what() << '\n';
-        return qx::cli::kExitFile;
+        code = qx::cli::kExitFile;
     }
+    // Every file is closed by now; skip handing back the memory of a large log
+    // piece by piece, which the system does at once.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(code);
 }

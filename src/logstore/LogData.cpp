@@ -59,56 +59,88 @@ bool IsIpv4(std::string_view s) {
     return parts == 4;
 }
 
-// Blank-and-comma separated tokens of a date line; a quoted token may hold
-// blanks and commas, a doubled quote inside standing for one.
-std::vector<std::string> DateTokens(std::string_view line) {
-    std::vector<std::string> tokens;
-    const std::size_t n = line.find('\0') == std::string_view::npos ? line.size() : line.find('\0');
+// The first seven blank-and-comma separated tokens of a date line and how many
+// there are in all. A quoted token may hold blanks and commas, a doubled quote
+// inside standing for one; only such a token needs storage of its own.
+struct DateTokenList {
+    static constexpr std::size_t kKept = 7;
+    std::string_view token[kKept];
+    std::string unquoted[kKept];
+    std::size_t count = 0;
+
+    void Add(std::string_view t) {
+        if (count < kKept) token[count] = t;
+        ++count;
+    }
+    void AddOwned(std::string&& t) {
+        if (count < kKept) {
+            unquoted[count] = std::move(t);
+            token[count] = unquoted[count];
+        }
+        ++count;
+    }
+};
+
+void DateTokens(std::string_view line, DateTokenList& out) {
+    const std::size_t nul = line.find('\0');
+    const std::size_t n = nul == std::string_view::npos ? line.size() : nul;
+    line = line.substr(0, n);
     auto isBlank = [&](std::size_t i) {
-        unsigned char c = static_cast<unsigned char>(line[i]);
+        const unsigned char c = static_cast<unsigned char>(line[i]);
         return c >= 0x01 && c <= 0x20;
     };
     std::size_t i = 0;
     while (i < n && isBlank(i)) ++i;
     while (i < n) {
-        std::string token;
         if (line[i] == '"') {
             ++i;
+            const std::size_t start = i;
+            bool doubled = false;
+            std::size_t end = n;
             while (i < n) {
                 if (line[i] == '"') {
                     if (i + 1 < n && line[i + 1] == '"') {
-                        token.push_back('"');
+                        doubled = true;
                         i += 2;
                         continue;
                     }
+                    end = i;
                     ++i;
                     break;
                 }
-                std::size_t len = CharLength(line.substr(0, n), i);
-                token.append(line.substr(i, len));
-                i += len;
+                i += CharLength(line, i);
+                end = std::min(i, n);
+            }
+            std::string_view raw = line.substr(start, std::min(end, n) - start);
+            if (doubled) {
+                out.AddOwned(ReplaceAll(raw, "\"\"", "\""));
+            } else {
+                out.Add(raw);
             }
         } else {
-            while (i < n && static_cast<unsigned char>(line[i]) > 0x20 && line[i] != ',') {
-                std::size_t len = CharLength(line.substr(0, n), i);
-                token.append(line.substr(i, len));
-                i += len;
-            }
+            const std::size_t start = i;
+            while (i < n && static_cast<unsigned char>(line[i]) > 0x20 && line[i] != ',') i += CharLength(line, i);
+            out.Add(line.substr(start, std::min(i, n) - start));
         }
-        tokens.push_back(std::move(token));
         while (i < n && isBlank(i)) ++i;
         if (i < n && line[i] == ',') {
             ++i;
             if (i == n) {
-                tokens.emplace_back();
+                out.Add({});
                 break;
             }
             while (i < n && isBlank(i)) ++i;
-        } else if (i < n && static_cast<unsigned char>(line[i]) <= 0x20) {
-            break;  // unreachable guard: blanks were skipped
         }
     }
-    return tokens;
+}
+
+void TrimInPlace(std::string& s) {
+    const std::string_view t = Trim(s);
+    if (t.size() == s.size()) return;
+    const std::size_t offset = static_cast<std::size_t>(t.data() - s.data());
+    const std::size_t length = t.size();
+    s.erase(0, offset);
+    s.resize(length);
 }
 
 }  // namespace
@@ -117,34 +149,28 @@ bool IsTopSeparator(std::string_view line) { return IsSeparatorOf(line, '='); }
 bool IsBodySeparator(std::string_view line) { return IsSeparatorOf(line, '-'); }
 
 LogData::LogData(std::string_view blockText) {
-    enum { kSeekTop, kHeader, kBody } state = kSeekTop;
+    // Walk the lines up to the body separator; the body is everything after it.
     std::string header;
-    std::string body;
+    std::size_t pos = 0;
+    bool inHeader = false;
     bool sawBodySeparator = false;
-    ForEachLine(blockText, [&](std::string_view line) {
-        switch (state) {
-            case kSeekTop:
-                if (IsTopSeparator(line)) {
-                    topMark_ = line[36];
-                    state = kHeader;
-                }
-                break;
-            case kHeader:
-                if (IsBodySeparator(line)) {
-                    bodyMark_ = line[36];
-                    sawBodySeparator = true;
-                    state = kBody;
-                } else {
-                    header.append(line);
-                    header.append(kCrLf);
-                }
-                break;
-            case kBody:
-                body.append(line);
-                body.append(kCrLf);
-                break;
+    while (pos < blockText.size()) {
+        const LineSpan span = NextLine(blockText, pos);
+        pos = span.next;
+        if (!inHeader) {
+            if (IsTopSeparator(span.line)) {
+                topMark_ = span.line[36];
+                inHeader = true;
+            }
+        } else if (IsBodySeparator(span.line)) {
+            bodyMark_ = span.line[36];
+            sawBodySeparator = true;
+            break;
+        } else {
+            header.append(span.line);
+            header.append(kCrLf);
         }
-    });
+    }
 
     if (!sawBodySeparator) {
         // No body separator: nothing of the header counts and the body stays empty.
@@ -156,10 +182,11 @@ LogData::LogData(std::string_view blockText) {
     headerMode_ = ModeOfMark(topMark_, '=');
     bodyMode_ = ModeOfMark(bodyMark_, '-');
 
+    // The header fields are packed first; the body, usually most of the block, is
+    // copied once at the end.
     text_ = std::move(header);
     for (int i = 0; i < kHeaderText; ++i) end_[i] = 0;
     end_[kHeaderText] = static_cast<std::uint32_t>(text_.size());
-    text_.append(body);
 
     if (headerMode_ == kModeEncoded) {
         // Each line was encoded on its own; decoding ends every line with CR LF.
@@ -172,6 +199,18 @@ LogData::LogData(std::string_view blockText) {
         }
     }
     if (headerMode_ != kModeEncrypted) ParseHeader();
+
+    const std::string_view rest = blockText.substr(pos);
+    if (IsCrLfText(rest)) {
+        text_.reserve(text_.size() + rest.size());
+        text_.append(rest);
+    } else {
+        text_.reserve(text_.size() + rest.size() + rest.size() / 8 + 2);
+        ForEachLine(rest, [&](std::string_view line) {
+            text_.append(line);
+            text_.append(kCrLf);
+        });
+    }
 }
 
 void LogData::SetFields(int first, const std::string_view* values, int count) {
@@ -197,63 +236,73 @@ void LogData::SetHeaderText(std::string_view text) {
 }
 
 void LogData::ParseHeader() {
+    // Fields accumulate over a second run, as the header parser always did.
     std::string direction(Direction());
     std::array<std::string, 5> lists;  // UserName, BracketName, GroupName, HostName, IpAddress
-    for (int i = 0; i < 5; ++i) lists[i] = std::string(Field(kUserName + i));
-    std::string year(Year()), month(Month()), day(Day()), weekDay(WeekDay()), time(Time());
-    std::string attach(AttachLine()), dateNote(DateNote());
+    for (int i = 0; i < 5; ++i) lists[i].assign(Field(kUserName + i));
+    std::string_view year = Year(), month = Month(), day = Day(), weekDay = WeekDay(), time = Time();
+    std::string_view dateNote = DateNote();
+    std::string attach(AttachLine());
     std::string& user = lists[0];
     std::string& bracket = lists[1];
     std::string& group = lists[2];
     std::string& host = lists[3];
     std::string& address = lists[4];
+    // Date fields may point into the old text or into the last date line's tokens.
+    std::string dateStore[6];
+    DateTokenList tokens;
 
     auto addressPart = [&](std::string_view part) {
-        std::vector<std::string_view> p;
+        // Only the first two, the last two and the count of "/"-separated parts matter.
+        std::string_view first, second, beforeLast, last;
+        std::size_t k = 0;
         std::size_t start = 0;
         while (true) {
-            std::size_t slash = part.find('/', start);
-            if (slash == std::string_view::npos) {
-                p.push_back(part.substr(start));
-                break;
-            }
-            p.push_back(part.substr(start, slash - start));
+            const std::size_t slash = part.find('/', start);
+            const std::string_view piece =
+                part.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
+            ++k;
+            if (k == 1) first = piece;
+            if (k == 2) second = piece;
+            beforeLast = last;
+            last = piece;
+            if (slash == std::string_view::npos) break;
             start = slash + 1;
         }
-        const std::size_t k = p.size();
         if (k == 1) {
-            host.append(p[0]);
+            host.append(first);
             return;
         }
-        const bool ip = IsIpv4(p[k - 1]);
+        const bool ip = IsIpv4(last);
         if (k == 2) {
             if (ip) {
-                host.append(p[0]);
-                address.append(p[1]);
+                host.append(first);
+                address.append(last);
             } else {
-                group.append(p[0]);
-                host.append(p[1]);
+                group.append(first);
+                host.append(last);
             }
         } else if (k == 3) {
             if (ip) {
-                group.append(p[0]);
-                host.append(p[1]);
-                address.append(p[2]);
+                group.append(first);
+                host.append(second);
+                address.append(last);
             } else {
-                group.append(p[0]);
-                group.append("/");
-                group.append(p[1]);
-                host.append(p[2]);
+                group.append(first);
+                group.push_back('/');
+                group.append(second);
+                host.append(last);
             }
-        } else if (ip) {
-            std::string tail = "/" + std::string(p[k - 2]) + "/" + std::string(p[k - 1]);
-            group.append(Substring(part, 1, static_cast<long long>(Pos(tail, part)) - 1));
-            host.append(p[k - 2]);
-            address.append(p[k - 1]);
         } else {
-            std::string tail = "/" + std::string(p[k - 1]);
+            std::string tail = "/";
+            if (ip) {
+                tail.append(beforeLast);
+                tail.push_back('/');
+            }
+            tail.append(last);
             group.append(Substring(part, 1, static_cast<long long>(Pos(tail, part)) - 1));
-            host.append(p[k - 1]);
+            host.append(ip ? beforeLast : last);
+            if (ip) address.append(last);
         }
     };
 
@@ -271,7 +320,7 @@ void LogData::ParseHeader() {
             const long long b2 = static_cast<long long>(Pos("]", line));
             const long long p1 = static_cast<long long>(LastPos("(", line));
             const long long p2 = static_cast<long long>(LastPos(")", line));
-            direction = std::string(Trim(Substring(line, 1, c)));
+            direction.assign(Trim(Substring(line, 1, c)));
             const bool parens = p1 != 0 && p2 != 0 && p1 < p2;
             if (b1 == 0 && b2 == 0 && p1 == 0 && p2 == 0) {
                 appendOrBlank(user, Substring(line, c + 1, n - c));
@@ -288,20 +337,24 @@ void LogData::ParseHeader() {
                 appendOrBlank(user, Substring(line, c + 1, n - c));
                 for (int i = 1; i < 5; ++i) lists[i].append(kFullWidthSpace);
             }
-            for (auto& f : lists) f = std::string(Trim(f));
+            for (auto& f : lists) TrimInPlace(f);
             if (!user.empty() && user.back() == '*') user.pop_back();
             for (auto& f : lists) f.push_back(',');
         } else if (Contains(line, kAttachMark)) {
             attach.append(line);
         } else if (Contains(line, "at ")) {
-            std::vector<std::string> t = DateTokens(line);
-            if (t.size() >= 6) {
-                weekDay = t[1];
-                month = t[2];
-                day = t[3];
-                time = t[4];
-                year = t[5];
-                if (t.size() >= 7) dateNote = t[6];
+            tokens = DateTokenList{};
+            DateTokens(line, tokens);
+            if (tokens.count >= 6) {
+                // Copy: the tokens live only as long as this line's list.
+                for (int i = 0; i < 5; ++i) dateStore[i].assign(tokens.token[i + 1]);
+                if (tokens.count >= 7) dateStore[5].assign(tokens.token[6]);
+                weekDay = dateStore[0];
+                month = dateStore[1];
+                day = dateStore[2];
+                time = dateStore[3];
+                year = dateStore[4];
+                if (tokens.count >= 7) dateNote = dateStore[5];
             }
         }
     });

@@ -244,119 +244,152 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
 
     const std::uint64_t step = std::max<std::uint64_t>(info.size / 100, 1);
     int lastPercent = -1;
-    bool inBlocks = false;
-    bool abandoned = false;
     bool gaveUp = false;
-    std::string block;
-    std::uint64_t blockStart = 0;
-    std::string line;
-    std::uint64_t pos = readFrom;       // offset of the next byte to read
-    std::uint64_t lineStart = readFrom;
-    std::vector<char> buf(kReadChunk);
-    const std::size_t recordsBefore = records.size();
 
-    auto finishBlock = [&]() -> bool {
-        if (block.empty()) return true;
-        bool ok = AddBlockTracked(block, blockStart);
-        block.clear();
+    // The file is read in large chunks into `buf`. A block whose lines all end in
+    // CR LF and need no conversion is handed on as a view of the buffer, without
+    // copying its lines; only a block with a line to change is assembled in
+    // `blockCopy`. The buffer keeps the bytes of the block being read.
+    std::vector<char> buf(kReadChunk);
+    std::uint64_t bufStart = readFrom;  // file offset of buf[0]
+    std::size_t dataEnd = 0;            // valid bytes in buf
+    std::size_t scan = 0;               // start of the next line
+    bool inBlocks = false;
+    bool blockClean = true;
+    std::size_t blockBegin = 0;
+    std::uint64_t blockOffset = 0;
+    std::string blockCopy;
+    std::string converted;
+    bool skippingLongLine = false;
+    bool readError = false;
+    bool eof = false;
+
+    auto finishBlock = [&](std::size_t endIndex) -> bool {
+        if (!inBlocks) return true;
+        const std::string_view text =
+            blockClean ? std::string_view(buf.data() + blockBegin, endIndex - blockBegin) : std::string_view(blockCopy);
+        if (text.empty()) return true;
+        const bool ok = AddBlockTracked(text, blockOffset);
         if (!ok) {
             if (full) return false;
-            // Given up during a differential read: keep what was read, and do
-            // not ask again for the rest of this read.
+            // Given up during a differential read: keep what was read, and do not
+            // ask again for the rest of this read.
             gaveUp = true;
             suppressPasswordPrompt_ = true;
         }
         return true;
     };
 
-    auto handleLine = [&](std::string& l, std::uint64_t start) -> bool {
-        ConvertUtf8LineInPlace(l);
-        if (IsTopSeparator(l)) {
+    // One line [ls, contentEnd) whose line end (if any) runs to lineEnd.
+    auto handleLine = [&](std::size_t ls, std::size_t contentEnd, bool crlf) -> bool {
+        std::string_view line(buf.data() + ls, contentEnd - ls);
+        bool changed = !crlf;
+        if (!IsAscii(line)) {
+            converted.assign(line);
+            if (ConvertUtf8LineInPlace(converted)) {
+                line = converted;
+                changed = true;
+            }
+        }
+        if (IsTopSeparator(line)) {
+            if (!finishBlock(ls)) return false;
             inBlocks = true;
-            if (!finishBlock()) return false;
-            blockStart = start;
+            blockOffset = bufStart + ls;
+            blockBegin = ls;
+            blockClean = !changed;
+            if (!blockClean) {
+                blockCopy.assign(line);
+                blockCopy.append(kCrLf);
+            }
             if (full) {
-                const int percent = static_cast<int>(std::min<std::uint64_t>(start / step, 100));
+                const int percent = static_cast<int>(std::min<std::uint64_t>(blockOffset / step, 100));
                 if (percent != lastPercent) {
                     lastPercent = percent;
                     ui_.Progress(percent);
                     ui_.ProcessEvents();
                 }
             }
-        }
-        if (inBlocks) {
-            block.append(l);
-            block.append(kCrLf);
+        } else if (inBlocks) {
+            if (blockClean && changed) {
+                blockClean = false;
+                blockCopy.assign(buf.data() + blockBegin, ls - blockBegin);
+            }
+            if (!blockClean) {
+                blockCopy.append(line);
+                blockCopy.append(kCrLf);
+            }
         }
         return true;
     };
 
-    bool readError = false;
-    bool skippingLongLine = false;
-    while (!abandoned) {
-        const long long n = in.Read(buf.data(), buf.size());
+    while (true) {
+        const char* base = buf.data();
+        const void* nlp = scan < dataEnd ? std::memchr(base + scan, '\n', dataEnd - scan) : nullptr;
+        if (nlp) {
+            const std::size_t nl = static_cast<std::size_t>(static_cast<const char*>(nlp) - base);
+            if (skippingLongLine) {
+                skippingLongLine = false;  // the end of a line too long to be a separator
+            } else {
+                const bool crlf = nl > scan && base[nl - 1] == '\r';
+                if (!handleLine(scan, crlf ? nl - 1 : nl, crlf)) {
+                    if (full) ui_.ProgressEnd();
+                    suppressPasswordPrompt_ = false;
+                    result.status = LoadStatus::PasswordGivenUp;
+                    result.fullRead = full;
+                    result.firstNew = full ? 0 : std::min(firstNew, records.size());
+                    return result;
+                }
+            }
+            scan = nl + 1;
+            continue;
+        }
+        if (eof) break;
+        // Need more bytes: keep what is still needed, then read on.
+        std::size_t keep = (inBlocks && blockClean) ? blockBegin : scan;
+        if (!inBlocks && dataEnd - scan > kLongestSeparatorLine) {
+            // Outside a block only a separator line matters, and a long line is
+            // none: do not hold it (a file may be gigabytes of one line).
+            skippingLongLine = true;
+            keep = dataEnd;
+            scan = dataEnd;
+        }
+        if (keep > 0) {
+            std::memmove(buf.data(), buf.data() + keep, dataEnd - keep);
+            dataEnd -= keep;
+            scan -= keep;
+            if (inBlocks && blockClean) blockBegin -= keep;
+            bufStart += keep;
+        }
+        if (dataEnd == buf.size()) buf.resize(buf.size() * 2);
+        const long long n = in.Read(buf.data() + dataEnd, buf.size() - dataEnd);
         if (n < 0) {
             readError = true;
-            break;
+            eof = true;
+        } else if (n == 0) {
+            eof = true;
+        } else {
+            dataEnd += static_cast<std::size_t>(n);
         }
-        if (n == 0) break;
-        const char* p = buf.data();
-        const char* end = p + n;
-        while (p < end) {
-            const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-            if (!nl) {
-                if (!skippingLongLine) line.append(p, end);
-                pos += static_cast<std::uint64_t>(end - p);
-                // Outside a block only a separator line matters, and a long line
-                // is none: do not hold it (a file may be gigabytes of one line).
-                if (!inBlocks && line.size() > kLongestSeparatorLine) {
-                    line.clear();
-                    skippingLongLine = true;
-                }
-                break;
-            }
-            if (skippingLongLine) {
-                pos += static_cast<std::uint64_t>(nl - p) + 1;
-                p = nl + 1;
-                skippingLongLine = false;
-                line.clear();
-                lineStart = pos;
-                continue;
-            }
-            line.append(p, nl);
-            pos += static_cast<std::uint64_t>(nl - p) + 1;
-            p = nl + 1;
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (!handleLine(line, lineStart)) {
-                abandoned = true;
-                break;
-            }
-            line.clear();
-            lineStart = pos;
-        }
-    }
-
-    if (abandoned) {
-        if (full) ui_.ProgressEnd();
-        suppressPasswordPrompt_ = false;
-        result.status = LoadStatus::PasswordGivenUp;
-        result.fullRead = full;
-        result.firstNew = full ? 0 : std::min(firstNew, records.size());
-        return result;
     }
 
     // A last line without its line end is still read (a file need not end in one);
     // if the messenger was still writing it, the next read takes the block again.
-    if (skippingLongLine) line.clear();
-    endedOnLineEnd_ = line.empty();
+    const std::uint64_t pos = bufStart + dataEnd;
+    if (skippingLongLine) scan = dataEnd;
+    endedOnLineEnd_ = scan == dataEnd;
     resumeOffset_ = pos;
-    if (!line.empty()) {
-        const std::uint64_t partialStart = lineStart;
+    if (scan < dataEnd) {
         const bool wasInBlocks = inBlocks;
-        handleLine(line, lineStart);
+        const std::uint64_t partialStart = bufStart + scan;
+        if (!handleLine(scan, dataEnd, false)) {
+            if (full) ui_.ProgressEnd();
+            result.status = LoadStatus::PasswordGivenUp;
+            result.fullRead = full;
+            return result;
+        }
         if (!wasInBlocks && !inBlocks) resumeOffset_ = partialStart;
     }
-    if (!finishBlock()) {
+    if (!finishBlock(dataEnd)) {
         if (full) ui_.ProgressEnd();
         result.status = LoadStatus::PasswordGivenUp;
         result.fullRead = full;
@@ -379,7 +412,6 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     if (readError) {
         ui_.ShowError("Reading " + Bracketed(fileName) + " stopped early: " + sys::ErrorText(in.error()));
     }
-    (void)recordsBefore;
 
     result.fullRead = full;
     result.firstNew = std::min(firstNew, records.size());

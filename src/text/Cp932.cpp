@@ -20,11 +20,15 @@ std::size_t Pos(std::string_view needle, std::string_view text, std::size_t from
 }
 
 std::size_t LastPos(std::string_view needle, std::string_view text) {
+    if (needle.empty() || needle.size() > text.size()) return 0;
+    // One walk over the character starts, checking each candidate from find().
     std::size_t last = 0;
-    std::size_t p = Pos(needle, text, 1);
-    while (p != 0) {
-        last = p;
-        p = (p < text.size()) ? Pos(needle, text, p + 1) : 0;
+    std::size_t boundary = 0;
+    std::size_t cand = text.find(needle);
+    while (cand != std::string_view::npos) {
+        while (boundary < cand) boundary += CharLength(text, boundary);
+        if (boundary == cand) last = cand + 1;
+        cand = text.find(needle, cand + 1);
     }
     return last;
 }
@@ -41,6 +45,38 @@ std::string_view Substring(std::string_view s, long long start, long long count)
     if (start < 1) start = 1;
     if (static_cast<unsigned long long>(start) > s.size()) return {};
     return s.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count));
+}
+
+LineSpan NextLine(std::string_view s, std::size_t pos) {
+    const char* base = s.data();
+    const std::size_t n = s.size();
+    const void* lf = std::memchr(base + pos, '\n', n - pos);
+    const std::size_t lfAt = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - base) : n;
+    const void* cr = std::memchr(base + pos, '\r', lfAt - pos);
+    if (cr) {
+        const std::size_t crAt = static_cast<std::size_t>(static_cast<const char*>(cr) - base);
+        const bool pair = crAt + 1 < n && base[crAt + 1] == '\n';
+        return {s.substr(pos, crAt - pos), crAt + (pair ? 2 : 1)};
+    }
+    return {s.substr(pos, lfAt - pos), lfAt < n ? lfAt + 1 : n};
+}
+
+bool IsCrLfText(std::string_view s) {
+    if (s.empty()) return true;
+    if (s.size() < 2 || s[s.size() - 2] != '\r' || s.back() != '\n') return false;
+    const char* p = s.data();
+    const char* end = p + s.size();
+    std::size_t lfs = 0, crs = 0;
+    for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\n', static_cast<std::size_t>(end - q))));
+         ++q) {
+        if (q == p || q[-1] != '\r') return false;
+        ++lfs;
+    }
+    for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\r', static_cast<std::size_t>(end - q))));
+         ++q) {
+        ++crs;
+    }
+    return lfs == crs;
 }
 
 std::vector<std::string_view> SplitLines(std::string_view s) {

@@ -46,22 +46,27 @@ std::string_view Substring(std::string_view s, long long start, long long count)
 // an empty text has no lines.
 std::vector<std::string_view> SplitLines(std::string_view s);
 
+// The line starting at index `pos` (ended by CR LF, CR, LF or the end of the text)
+// and the index just past its line end.
+struct LineSpan {
+    std::string_view line;
+    std::size_t next;
+};
+LineSpan NextLine(std::string_view s, std::size_t pos);
+
 // Calls f(line) for each line, with the same rules as SplitLines.
 template <typename F>
 void ForEachLine(std::string_view s, F&& f) {
-    std::size_t i = 0;
-    const std::size_t n = s.size();
-    while (i < n) {
-        std::size_t j = i;
-        while (j < n && s[j] != '\r' && s[j] != '\n') ++j;
-        f(s.substr(i, j - i));
-        if (j < n && s[j] == '\r' && j + 1 < n && s[j + 1] == '\n') {
-            i = j + 2;
-        } else {
-            i = j + 1;
-        }
+    for (std::size_t i = 0; i < s.size();) {
+        const LineSpan span = NextLine(s, i);
+        f(span.line);
+        i = span.next;
     }
 }
+
+// True when every line end of s is a CR LF pair and s is empty or ends with one:
+// then s is exactly its lines, each followed by CR LF.
+bool IsCrLfText(std::string_view s);
 
 // Replaces every occurrence of from (at character boundaries) with to.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);

@@ -224,3 +224,16 @@ TEST(LogDataProtected, SavingKeepsWhatCannotBeDecrypted) {
 
 }  // namespace
 }  // namespace qx
+
+namespace qx {
+namespace {
+
+TEST(LogDataHeader, LaterDateLinesOverwriteAndKeepTheNote) {
+    LogData r(test::Block("From: a\n at Mon Jan 5 1:00:00 2004 (note)\n at Tue Feb 6 2:00:00 2005", "x"));
+    EXPECT_EQ(r.Year(), "2005");
+    EXPECT_EQ(r.Month(), "Feb");
+    EXPECT_EQ(r.DateNote(), "(note)");
+}
+
+}  // namespace
+}  // namespace qx
