@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Args.h"
+#include "BrowseCommands.h"
 #include "CliUi.h"
 #include "Commands.h"
 #include "RecordFormat.h"
@@ -32,6 +33,10 @@ constexpr const char* kUsage =
     "  convert LOG -o OUT --save-type 0|1|2 [--header-encode]\n"
     "                                    write the log in another form\n"
     "  follow LOG [--format jsonl|text]  print messages as they are appended\n"
+    "  tree LOG [--key 0-4]              the tree of the log\n"
+    "  search LOG TEXT [--regex]         messages holding a text or pattern\n"
+    "  stats LOG --by user|host|date|month\n"
+    "                                    message counts\n"
     "\n"
     "Encrypted logs: the password is asked on the terminal, or read from the first\n"
     "line of --password-file FILE.\n"
@@ -143,6 +148,23 @@ const std::vector<Command>& Commands() {
          "--header-encode writes the headers in that form too. OUT equal to LOG saves over\n"
          "the log (--dustbox puts a copy of the old file in the trash first).\n",
          {"output", "save-type", "password-file"}, {"header-encode", "dustbox"}, 1, RunConvert},
+        {"tree",
+         "usage: quillorix-cli tree LOG [--key 0-4] [--lang jpn|eng] [--password-file FILE]\n"
+         "Prints the tree after a full build, one node per line, two spaces of indent per\n"
+         "level. Keys: 0 date and user (default), 1 date and host, 2 user, 3 host, 4 date.\n",
+         {"key", "lang", "password-file"}, {}, 1, RunTree},
+        {"search",
+         "usage: quillorix-cli search LOG TEXT [--regex] [--lang jpn|eng] [--password-file FILE]\n"
+         "Prints one line per message whose header or body holds TEXT (a regular\n"
+         "expression with --regex), in the order of the find list: user, To/From, date\n"
+         "and the message's first line, separated by tabs.\n",
+         {"lang", "password-file"}, {"regex"}, 2, RunSearch},
+        {"stats",
+         "usage: quillorix-cli stats LOG --by user|host|date|month [--lang jpn|eng]\n"
+         "                           [--password-file FILE]\n"
+         "Prints the number of messages per user, host, day or month, one label and\n"
+         "count per line, separated by a tab, in the order the labels first appear.\n",
+         {"by", "lang", "password-file"}, {}, 1, RunStats},
         {"follow",
          "usage: quillorix-cli follow LOG [--format jsonl|text] [--password-file FILE]\n"
          "Prints every message, then each message appended later, once, as it is\n"

@@ -351,6 +351,12 @@ std::vector<std::string> ListFolder(const std::string& folder) {
     return names;
 }
 
+std::string ExecutablePath() {
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+}
+
 std::string UserName() {
     if (const passwd* pw = ::getpwuid(::geteuid())) return pw->pw_name;
     if (const char* u = std::getenv("USER")) return u;

@@ -106,6 +106,9 @@ std::string NameOf(std::string_view path);
 // it cannot be read.
 std::vector<std::string> ListFolder(const std::string& folder);
 
+// Full path of the running executable ("" when it cannot be told).
+std::string ExecutablePath();
+
 // Logon name of the current user.
 std::string UserName();
 
