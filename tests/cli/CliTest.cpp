@@ -77,7 +77,7 @@ TEST(Cli, ExitCodesAndMessages) {
         EXPECT_EQ(r.code, c.code) << c.args << "\n" << r.err;
         EXPECT_NE(r.err.find(c.errorMentions), std::string::npos) << c.args << "\n" << r.err;
     }
-    for (const char* sub : {"info", "export", "convert", "follow"}) {
+    for (const char* sub : {"info", "export", "convert", "follow", "tree", "search", "stats"}) {
         const CliRun r = Cli(std::string(sub) + " --help", dir);
         EXPECT_EQ(r.code, 0);
         EXPECT_NE(r.out.find(std::string("quillorix-cli ") + sub), std::string::npos);
@@ -160,6 +160,52 @@ TEST(Cli, ConvertToEveryFormAndBack) {
     const CliRun r = Cli("convert " + kExamples + "sample.log -o " + dir.File("none/x.log") + " --save-type 0", dir);
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find(dir.File("none/x.log")), std::string::npos);
+}
+
+TEST(Cli, TreeSearchAndStatsOnTheSampleAndItsEncryptedTwin) {
+    TempDir dir;
+    const std::string plain = kExamples + "sample.log";
+    const std::string enc = kExamples + "sample-encrypted.log --password-file " + kExamples + "sample-password.txt";
+    struct Case {
+        std::string args;
+        std::vector<std::string> expectedLines;  // in this order, not necessarily adjacent
+    };
+    const Case cases[] = {
+        {"tree LOG --lang jpn",
+         {"2026", "  09", "    1(Tue)", "      Emily Carter (2\xE4\xBB\xB6)", "    15(Tue)", "  10", "\xE5\x89\x8A"}},
+        {"tree LOG --key 1 --lang eng", {"    1(Tue)", "      DEV-PC01[\xE7\x94\xB0\xE4\xB8\xAD \xE4\xB8\x80\xE9\x83\x8E] (2 msgs)"}},
+        {"tree LOG --key 4", {"2026", "  09", "    1(Tue) (4 msgs)", "Deleted messages (0 msgs)"}},
+        {"search LOG BROADCAST --lang jpn",
+         {"BROADCAST\tTo:\t2026/10/1 08:55:12\t", "BROADCAST\tTo:\t2026/11/20 17:30:00\t"}},
+        {"search LOG https?://[a-z]+\\.example\\.com/ --regex",
+         {"Emily Carter\tFrom:\t09/1/2026 13:15:00\tHi, the new mock-ups are up:"}},
+        {"stats LOG --by month", {"2026/09\t9", "2026/10\t10", "2026/11\t10", "2026/12\t7"}},
+        {"stats LOG --by date --lang jpn", {"2026/09/1\t4", "2026/09/2\t2", "2026/09/15\t2"}},
+        {"stats LOG --by user", {"BROADCAST\t2"}},
+    };
+    for (const auto& c : cases) {
+        std::string results[2];
+        for (int twin = 0; twin < 2; ++twin) {
+            std::string args = c.args;
+            args.replace(args.find("LOG"), 3, twin ? enc : plain);
+            const CliRun r = Cli(args, dir);
+            ASSERT_EQ(r.code, 0) << args << r.err;
+            results[twin] = r.out;
+        }
+        EXPECT_EQ(results[0], results[1]) << c.args << ": the encrypted twin shows the same";
+        const auto lines = Lines(results[0]);
+        std::size_t at = 0;
+        for (const auto& want : c.expectedLines) {
+            while (at < lines.size() && lines[at].rfind(want, 0) != 0) ++at;
+            EXPECT_LT(at, lines.size()) << c.args << ": no line starting " << want << "\n" << results[0];
+        }
+    }
+    const CliRun bad = Cli("search " + plain + " \"a**\" --regex", dir);
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.err.find("does not compile"), std::string::npos);
+    EXPECT_EQ(Cli("stats " + plain + " --by week", dir).code, 1);
+    EXPECT_EQ(Cli("tree " + plain + " --key 5", dir).code, 1);
+    EXPECT_EQ(Cli("tree " + plain + " --lang fra", dir).code, 1);
 }
 
 TEST(Cli, BadInputIsReadByTheRules) {
