@@ -59,6 +59,29 @@ TreeNode* LogTree::FindOrAddNode(TreeNode* parent, std::string_view label, bool 
     return node;
 }
 
+TreeNode* LogTree::MessageNode(const LogData& record) {
+    if (record.Deleted()) return deletedNode_;
+    const std::string year(record.Year());
+    const std::string month = record.MonthNumber();
+    const std::string day = DayLabel(record);
+    const std::string user(SplitNames(record.UserName()).front());
+    const std::string host(SplitNames(record.HostName()).front());
+    std::vector<std::string_view> levels;
+    switch (treeKey_) {
+        case tkDateUser: levels = {year, month, day, user}; break;
+        case tkDateHost: levels = {year, month, day, host}; break;
+        case tkUser: levels = {user, year, month, day}; break;
+        case tkHost: levels = {host, year, month, day}; break;
+        default: levels = {year, month, day}; break;
+    }
+    TreeNode* node = nullptr;
+    for (std::string_view label : levels) {
+        node = FindOrAddNode(node, label, false, kImageFolder);
+        if (!node) return nullptr;
+    }
+    return node;
+}
+
 void LogTree::AddTreePath(std::string_view a, std::string_view b, std::string_view c,
                           std::string_view d) {
     // Every key descends a, b, d, c: year, month, day, name or name, year, month,

@@ -53,6 +53,12 @@ public:
     // is called whenever the position changes. The caller checks that a log is open.
     BuildResult BuildTree(const std::vector<LogData>& records, std::size_t firstNew,
                           const std::function<void(int)>& progress = {});
+    // The node that lists `record` (the find window's jump to a hit): the deleted-
+    // messages node for a deleted record, otherwise the node found level by level
+    // from the record's first user or host and its date, without creating any.
+    // Null when there is none.
+    TreeNode* MessageNode(const LogData& record);
+
     // Removes every node and index entry (closing the log).
     void Clear();
 

@@ -326,6 +326,40 @@ TEST(LogTree, DeletesMoveCountsToTheDeletedNode) {
                           Counted("del", 1)}));
 }
 
+TEST(LogTree, MessageNodeIsWhereTheJumpToAHitLands) {
+    std::vector<LogData> recs = {
+        Rec("bob (pc1)", kJan5),
+        Rec("alice (pc1)", kJan5),
+        ToMany({"carol (pc2)", "dave (pc3)"}, kJan6),
+    };
+    struct Case {
+        int key;
+        std::size_t record;
+        std::string path;  // the node's path key; "" for none
+    };
+    const Case cases[] = {
+        {tkDateUser, 1, "2004015(Mon)alice"}, {tkDateUser, 2, "2004016(Tue)carol"},
+        {tkDateHost, 1, "2004015(Mon)pc1"},   {tkUser, 2, "carol2004016(Tue)"},
+        {tkHost, 2, "pc22004016(Tue)"},       {tkDate, 0, "2004015(Mon)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        LogTree t = MakeTree(c.key);
+        t.BuildTree(recs, 0);
+        const std::size_t before = t.NodeCount();
+        TreeNode* node = t.MessageNode(recs[c.record]);
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(t.PathKey(node), c.path);
+        EXPECT_EQ(t.NodeCount(), before) << "looking up creates nothing";
+    }
+    LogTree t = MakeTree(tkDateUser);
+    t.BuildTree(recs, 0);
+    LogData other = Rec("zed (pc9)", kJan5);
+    EXPECT_EQ(t.MessageNode(other), nullptr);
+    recs[0].SetDeleted(true);
+    EXPECT_EQ(t.MessageNode(recs[0]), t.DeletedNode());
+}
+
 TEST(LogTree, FindOrAddNodeLooksUpWithoutCreatingWhenAsked) {
     LogTree t = MakeTree(tkDateHost);
     t.BuildTree({}, 0);  // an empty log: the key applies, only the deleted node is there
