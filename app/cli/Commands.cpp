@@ -80,7 +80,7 @@ struct DateKey {
     int day;
     std::string_view time;
 
-    explicit DateKey(const LogData& r) : year(r.Year()), month(std::stoi(r.MonthNumber())), day(0), time(r.Time()) {
+    explicit DateKey(const LogData& r) : year(r.Year()), month(r.MonthIndex()), day(0), time(r.Time()) {
         for (char c : r.Day()) {
             if (c < '0' || c > '9' || day > 1000) break;
             day = day * 10 + (c - '0');
@@ -106,12 +106,12 @@ std::string FormatInfo(LogSession& s) {
     for (const LogData& r : s.records) {
         ++header[std::clamp(r.HeaderMode(), -1, 2) + 1];
         ++body[std::clamp(r.BodyMode(), -1, 2) + 1];
-        for (std::string_view n : SplitNames(r.UserName())) {
+        ForEachName(r.UserName(), [&](std::string_view n) {
             if (!IsBlankName(n)) users.insert(n);
-        }
-        for (std::string_view n : SplitNames(r.HostName())) {
+        });
+        ForEachName(r.HostName(), [&](std::string_view n) {
             if (!IsBlankName(n)) hosts.insert(n);
-        }
+        });
         if (r.Year().empty()) continue;
         const DateKey key(r);
         if (!first || key < *firstKey) {

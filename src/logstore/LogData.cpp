@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <vector>
 
 #include "crypto/ProtectedText.h"
@@ -14,12 +15,47 @@ namespace {
 constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kAttachMark = "(\x93Y\x95t)";  // "(添付)"
 
-bool IsSeparatorOf(std::string_view line, char c) {
-    if (line.size() != 37) return false;
-    for (std::size_t i = 0; i < 36; ++i) {
-        if (line[i] != c) return false;
+bool IsSeparatorOf(std::string_view line, std::string_view run) {
+    return line.size() == 37 && line[0] == run[0] && std::memcmp(line.data(), run.data(), 36) == 0;
+}
+
+// Where the header parser's marks stand in one header line, found in a single
+// walk over its characters: 1-based positions, 0 when absent, never on the
+// second byte of a double-byte character (the same answers as Pos and LastPos).
+struct LineMarks {
+    std::size_t colon = 0, open = 0, close = 0, lastParen = 0, lastCloseParen = 0;
+    bool to = false, from = false, attach = false, at = false;
+};
+
+LineMarks ScanHeaderLine(std::string_view line) {
+    LineMarks m;
+    const std::size_t n = line.size();
+    auto startsWith = [&](std::size_t i, std::string_view needle) {
+        return n - i >= needle.size() && std::memcmp(line.data() + i, needle.data(), needle.size()) == 0;
+    };
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        if (IsLeadByte(c) && i + 1 < n) {
+            i += 2;
+            continue;
+        }
+        switch (c) {
+            case ':': if (!m.colon) m.colon = i + 1; break;
+            case '[': if (!m.open) m.open = i + 1; break;
+            case ']': if (!m.close) m.close = i + 1; break;
+            case '(':
+                m.lastParen = i + 1;
+                if (!m.attach && startsWith(i, kAttachMark)) m.attach = true;
+                break;
+            case ')': m.lastCloseParen = i + 1; break;
+            case 'T': if (!m.to && startsWith(i, "To:")) m.to = true; break;
+            case 'F': if (!m.from && startsWith(i, "From:")) m.from = true; break;
+            case 'a': if (!m.at && startsWith(i, "at ")) m.at = true; break;
+            default: break;
+        }
+        ++i;
     }
-    return true;
+    return m;
 }
 
 int ModeOfMark(char mark, char plainMark) {
@@ -145,8 +181,8 @@ void TrimInPlace(std::string& s) {
 
 }  // namespace
 
-bool IsTopSeparator(std::string_view line) { return IsSeparatorOf(line, '='); }
-bool IsBodySeparator(std::string_view line) { return IsSeparatorOf(line, '-'); }
+bool IsTopSeparator(std::string_view line) { return IsSeparatorOf(line, kTopRun); }
+bool IsBodySeparator(std::string_view line) { return IsSeparatorOf(line, kBodyRun); }
 
 LogData::LogData(std::string_view blockText) {
     // Walk the lines up to the body separator; the body is everything after it.
@@ -312,14 +348,15 @@ void LogData::ParseHeader() {
     };
 
     ForEachLine(HeaderText(), [&](std::string_view line) {
-        if (Contains(line, "To:") || Contains(line, "From:")) {
+        const LineMarks marks = ScanHeaderLine(line);
+        if (marks.to || marks.from) {
             ++addresseeCount_;
             const long long n = static_cast<long long>(line.size());
-            const long long c = static_cast<long long>(Pos(":", line));
-            const long long b1 = static_cast<long long>(Pos("[", line));
-            const long long b2 = static_cast<long long>(Pos("]", line));
-            const long long p1 = static_cast<long long>(LastPos("(", line));
-            const long long p2 = static_cast<long long>(LastPos(")", line));
+            const long long c = static_cast<long long>(marks.colon);
+            const long long b1 = static_cast<long long>(marks.open);
+            const long long b2 = static_cast<long long>(marks.close);
+            const long long p1 = static_cast<long long>(marks.lastParen);
+            const long long p2 = static_cast<long long>(marks.lastCloseParen);
             direction.assign(Trim(Substring(line, 1, c)));
             const bool parens = p1 != 0 && p2 != 0 && p1 < p2;
             if (b1 == 0 && b2 == 0 && p1 == 0 && p2 == 0) {
@@ -340,9 +377,9 @@ void LogData::ParseHeader() {
             for (auto& f : lists) TrimInPlace(f);
             if (!user.empty() && user.back() == '*') user.pop_back();
             for (auto& f : lists) f.push_back(',');
-        } else if (Contains(line, kAttachMark)) {
+        } else if (marks.attach) {
             attach.append(line);
-        } else if (Contains(line, "at ")) {
+        } else if (marks.at) {
             tokens = DateTokenList{};
             DateTokens(line, tokens);
             if (tokens.count >= 6) {
@@ -381,17 +418,20 @@ std::string LogData::BodySeparator() const {
     return std::string(kBodyRun) + bodyMark_;
 }
 
-std::string LogData::MonthNumber() const {
+int LogData::MonthIndex() const {
     static constexpr std::string_view kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const std::string_view m = Month();
     for (int i = 0; i < 12; ++i) {
-        if (m == kMonths[i]) {
-            char buf[3] = {static_cast<char>('0' + (i + 1) / 10), static_cast<char>('0' + (i + 1) % 10), 0};
-            return buf;
-        }
+        if (m == kMonths[i]) return i + 1;
     }
-    return "01";
+    return 1;
+}
+
+std::string LogData::MonthNumber() const {
+    const int i = MonthIndex();
+    const char buf[3] = {static_cast<char>('0' + i / 10), static_cast<char>('0' + i % 10), 0};
+    return buf;
 }
 
 std::string LogData::DateString(bool monthFirst) const {

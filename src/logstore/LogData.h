@@ -71,6 +71,8 @@ public:
 
     // "01".."12"; "01" when Month is not one of the English three-letter names.
     std::string MonthNumber() const;
+    // The same as a number, 1..12.
+    int MonthIndex() const;
     std::string DateString(bool monthFirst) const;
     // TopSeparator CR LF HeaderText CR LF BodySeparator CR LF.
     std::string HeaderBlock() const;

@@ -24,16 +24,7 @@ std::string Bracketed(const std::string& path) { return "[" + path + "]"; }
 
 std::vector<std::string_view> SplitNames(std::string_view text) {
     std::vector<std::string_view> names;
-    while (true) {
-        const std::size_t p = Pos(",", text);
-        if (p == 0) {
-            names.push_back(Trim(text));
-            break;
-        }
-        names.push_back(text.substr(0, p - 1));
-        text = Trim(text.substr(p));
-        if (text.empty()) break;
-    }
+    ForEachName(text, [&](std::string_view name) { names.push_back(name); });
     return names;
 }
 

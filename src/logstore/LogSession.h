@@ -8,6 +8,7 @@
 
 #include "logstore/LogData.h"
 #include "logstore/SessionUi.h"
+#include "text/Cp932.h"
 
 namespace qx {
 
@@ -130,5 +131,20 @@ SelectionFilter FilterForPath(int treeKey, const std::vector<std::string>& label
 
 // Entries of a list field, split at "," and trimmed (the last, empty one dropped).
 std::vector<std::string_view> SplitNames(std::string_view listField);
+
+// Calls f(name) for each entry SplitNames would give, without building a list.
+template <typename F>
+void ForEachName(std::string_view text, F&& f) {
+    while (true) {
+        std::size_t comma = text.find(',');  // "," is never the second byte of a character
+        if (comma == std::string_view::npos) {
+            f(Trim(text));
+            return;
+        }
+        f(text.substr(0, comma));
+        text = Trim(text.substr(comma + 1));
+        if (text.empty()) return;
+    }
+}
 
 }  // namespace qx
