@@ -1,6 +1,8 @@
 #include "logstore/LogSession.h"
 
 #include <algorithm>
+#include <deque>
+#include <future>
 #include <cstring>
 
 #include "platform/FileSystem.h"
@@ -11,7 +13,7 @@ namespace qx {
 
 namespace {
 
-constexpr std::size_t kReadChunk = 1 << 20;
+constexpr std::size_t kReadChunk = 4 << 20;
 constexpr std::size_t kWriteChunk = 1 << 20;
 constexpr std::size_t kFingerprint = 64;
 // A separator is 37 cp932 bytes; in UTF-8 it could take at most a few more.
@@ -44,10 +46,13 @@ bool LogSession::AskPassword(bool twoFields) {
     }
 }
 
-bool LogSession::AddBlock(std::string_view blockText) {
-    records.emplace_back(blockText);
+bool LogSession::AddBlock(std::string_view blockText) { return AdoptRecord(LogData(blockText), blockText); }
+
+bool LogSession::AdoptRecord(LogData&& built, std::string_view blockText) {
+    records.push_back(std::move(built));
     LogData& r = records.back();
     if (r.HeaderMode() == kModeEncrypted) {
+        if (!r.HeaderEncrypted()) return true;  // decrypted and parsed while it was built
         if (CurrentPassword.empty() && !suppressPasswordPrompt_) {
             int failures = 0;
             while (true) {
@@ -72,13 +77,43 @@ bool LogSession::AddBlock(std::string_view blockText) {
     return true;
 }
 
-bool LogSession::AddBlockTracked(std::string_view blockText, std::uint64_t offset) {
+namespace {
+
+// Builds the record of every block. Blocks are independent of each other, so a
+// large batch is shared between two threads. With a known password, encrypted
+// headers are opened here too.
+void BuildRecords(const std::vector<std::string_view>& texts, std::vector<LogData>& out,
+                  const std::string& password) {
+    out.resize(texts.size());
+    auto build = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            LogData r(texts[i]);
+            if (r.HeaderMode() == kModeEncrypted && !password.empty()) {
+                r.DecryptHeader(kModeEncrypted, password);
+                if (!r.HeaderEncrypted()) r.ParseHeader();
+            }
+            out[i] = std::move(r);
+        }
+    };
+    const std::size_t n = texts.size();
+    if (n < 256) {
+        build(0, n);
+        return;
+    }
+    auto other = std::async(std::launch::async, build, n / 2, n);
+    build(0, n / 2);
+    other.get();
+}
+
+}  // namespace
+
+bool LogSession::AddBlockTracked(std::string_view blockText, std::uint64_t offset, LogData* built) {
     Tail t;
     t.valid = true;
     t.offset = offset;
     t.recordCount = records.size();
     t.foldedBodyLength = records.empty() ? 0 : records.back().BodyText().size();
-    const bool ok = AddBlock(blockText);
+    const bool ok = built ? AdoptRecord(std::move(*built), blockText) : AddBlock(blockText);
     t.produced = records.size() > t.recordCount;
     if (!t.produced && !records.empty() && records.back().BodyText().size() != t.foldedBodyLength) {
         t.foldedInto = static_cast<long long>(records.size()) - 1;
@@ -255,24 +290,67 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     bool readError = false;
     bool eof = false;
 
-    auto finishBlock = [&](std::size_t endIndex) -> bool {
-        if (!inBlocks) return true;
-        const std::string_view text =
-            blockClean ? std::string_view(buf.data() + blockBegin, endIndex - blockBegin) : std::string_view(blockCopy);
-        if (text.empty()) return true;
-        const bool ok = AddBlockTracked(text, blockOffset);
-        if (!ok) {
-            if (full) return false;
-            // Given up during a differential read: keep what was read, and do not
-            // ask again for the rest of this read.
-            gaveUp = true;
-            suppressPasswordPrompt_ = true;
+    // Blocks wait in `pending` (as places in the buffer, or copies) until the
+    // buffer is about to move or the file ends; then their records are built
+    // together and taken in, in file order.
+    struct Pending {
+        std::uint64_t offset;
+        std::size_t begin, length;  // in buf, for a block read as it stands
+        int copy;                   // index into `copies`, or -1
+    };
+    std::vector<Pending> pending;
+    std::deque<std::string> copies;
+    std::vector<std::string_view> texts;
+    std::vector<LogData> built;
+
+    auto finishBlock = [&](std::size_t endIndex) {
+        if (!inBlocks) return;
+        if (blockClean) {
+            if (endIndex > blockBegin) pending.push_back({blockOffset, blockBegin, endIndex - blockBegin, -1});
+        } else if (!blockCopy.empty()) {
+            copies.push_back(std::move(blockCopy));
+            blockCopy.clear();
+            pending.push_back({blockOffset, 0, 0, static_cast<int>(copies.size()) - 1});
         }
-        return true;
+    };
+
+    auto flushPending = [&]() -> bool {
+        if (pending.empty()) return true;
+        texts.clear();
+        for (const Pending& p : pending) {
+            texts.push_back(p.copy >= 0 ? std::string_view(copies[static_cast<std::size_t>(p.copy)])
+                                        : std::string_view(buf.data() + p.begin, p.length));
+        }
+        BuildRecords(texts, built, suppressPasswordPrompt_ ? std::string() : CurrentPassword);
+        bool ok = true;
+        for (std::size_t i = 0; i < pending.size() && ok; ++i) {
+            if (!AddBlockTracked(texts[i], pending[i].offset, &built[i])) {
+                if (full) {
+                    ok = false;
+                    break;
+                }
+                // Given up during a differential read: keep what was read, and do
+                // not ask again for the rest of this read.
+                gaveUp = true;
+                suppressPasswordPrompt_ = true;
+            }
+            if (full) {
+                const int percent = static_cast<int>(std::min<std::uint64_t>(pending[i].offset / step, 100));
+                if (percent != lastPercent) {
+                    lastPercent = percent;
+                    ui_.Progress(percent);
+                    ui_.ProcessEvents();
+                }
+            }
+        }
+        pending.clear();
+        copies.clear();
+        built.clear();
+        return ok;
     };
 
     // One line [ls, contentEnd) whose line end (if any) runs to lineEnd.
-    auto handleLine = [&](std::size_t ls, std::size_t contentEnd, bool crlf) -> bool {
+    auto handleLine = [&](std::size_t ls, std::size_t contentEnd, bool crlf) {
         std::string_view line(buf.data() + ls, contentEnd - ls);
         bool changed = !crlf;
         if (!IsAscii(line)) {
@@ -283,7 +361,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             }
         }
         if (IsTopSeparator(line)) {
-            if (!finishBlock(ls)) return false;
+            finishBlock(ls);
             inBlocks = true;
             blockOffset = bufStart + ls;
             blockBegin = ls;
@@ -291,14 +369,6 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             if (!blockClean) {
                 blockCopy.assign(line);
                 blockCopy.append(kCrLf);
-            }
-            if (full) {
-                const int percent = static_cast<int>(std::min<std::uint64_t>(blockOffset / step, 100));
-                if (percent != lastPercent) {
-                    lastPercent = percent;
-                    ui_.Progress(percent);
-                    ui_.ProcessEvents();
-                }
             }
         } else if (inBlocks) {
             if (blockClean && changed) {
@@ -310,7 +380,6 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
                 blockCopy.append(kCrLf);
             }
         }
-        return true;
     };
 
     while (true) {
@@ -322,14 +391,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
                 skippingLongLine = false;  // the end of a line too long to be a separator
             } else {
                 const bool crlf = nl > scan && base[nl - 1] == '\r';
-                if (!handleLine(scan, crlf ? nl - 1 : nl, crlf)) {
-                    if (full) ui_.ProgressEnd();
-                    suppressPasswordPrompt_ = false;
-                    result.status = LoadStatus::PasswordGivenUp;
-                    result.fullRead = full;
-                    result.firstNew = full ? 0 : std::min(firstNew, records.size());
-                    return result;
-                }
+                handleLine(scan, crlf ? nl - 1 : nl, crlf);
             }
             scan = nl + 1;
             continue;
@@ -343,6 +405,13 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             skippingLongLine = true;
             keep = dataEnd;
             scan = dataEnd;
+        }
+        if (!flushPending()) {
+            if (full) ui_.ProgressEnd();
+            suppressPasswordPrompt_ = false;
+            result.status = LoadStatus::PasswordGivenUp;
+            result.fullRead = full;
+            return result;
         }
         if (keep > 0) {
             std::memmove(buf.data(), buf.data() + keep, dataEnd - keep);
@@ -372,15 +441,11 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     if (scan < dataEnd) {
         const bool wasInBlocks = inBlocks;
         const std::uint64_t partialStart = bufStart + scan;
-        if (!handleLine(scan, dataEnd, false)) {
-            if (full) ui_.ProgressEnd();
-            result.status = LoadStatus::PasswordGivenUp;
-            result.fullRead = full;
-            return result;
-        }
+        handleLine(scan, dataEnd, false);
         if (!wasInBlocks && !inBlocks) resumeOffset_ = partialStart;
     }
-    if (!finishBlock(dataEnd)) {
+    finishBlock(dataEnd);
+    if (!flushPending()) {
         if (full) ui_.ProgressEnd();
         result.status = LoadStatus::PasswordGivenUp;
         result.fullRead = full;

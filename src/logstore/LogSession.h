@@ -104,7 +104,9 @@ private:
     };
 
     LoadResult ReadFrom(const std::string& fileName, std::uint64_t startOffset, bool full);
-    bool AddBlockTracked(std::string_view blockText, std::uint64_t offset);
+    bool AddBlockTracked(std::string_view blockText, std::uint64_t offset, LogData* built = nullptr);
+    // Keeps, decrypts or folds a record built from blockText.
+    bool AdoptRecord(LogData&& built, std::string_view blockText);
     WriteStatus WriteRecords(const std::string& targetFile, const WriteOptions& options,
                              const SelectionFilter* filter, LoadResult* catchUp);
     bool SameFileAsLoaded(const std::string& fileName) const;
