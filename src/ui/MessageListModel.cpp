@@ -1,0 +1,81 @@
+#include "ui/MessageListModel.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "ui/Icons.h"
+#include "ui/UiText.h"
+
+namespace qx::ui {
+
+int MessageListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int MessageListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kListColumnCount;
+}
+
+QVariant MessageListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    const ListRow& row = rows_[static_cast<std::size_t>(index.row())];
+    const auto col = static_cast<std::size_t>(index.column());
+    switch (role) {
+        case Qt::DisplayRole:
+            return FromCp932(row.text[col]);
+        case Qt::DecorationRole:
+            return row.image[col] == kImageNone ? QVariant() : QVariant(ImageList2(row.image[col]));
+        case Qt::ForegroundRole:
+            return textColour.isValid() ? QVariant(textColour) : QVariant();
+        default:
+            return {};
+    }
+}
+
+QVariant MessageListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    return titles_.value(section);
+}
+
+void MessageListModel::SetRows(std::vector<ListRow> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+void MessageListModel::Sort(int column, int upDown) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> order(rows_.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return CompareRows(rows_[static_cast<std::size_t>(a)], rows_[static_cast<std::size_t>(b)],
+                           column, upDown) < 0;
+    });
+    std::vector<int> newPlace(rows_.size());
+    std::vector<ListRow> sorted;
+    sorted.reserve(rows_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        newPlace[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+        sorted.push_back(std::move(rows_[static_cast<std::size_t>(order[i])]));
+    }
+    rows_ = std::move(sorted);
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& i : from)
+        to << index(newPlace[static_cast<std::size_t>(i.row())], i.column());
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void MessageListModel::SetTitles(const QStringList& titles) {
+    titles_ = titles;
+    emit headerDataChanged(Qt::Horizontal, 0, kListColumnCount - 1);
+}
+
+void MessageListModel::DatesChanged() {
+    if (!rows_.empty())
+        emit dataChanged(index(0, kColDate), index(static_cast<int>(rows_.size()) - 1, kColDate));
+}
+
+}  // namespace qx::ui

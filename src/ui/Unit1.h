@@ -1,0 +1,150 @@
+// The main window: tool bar, tree, list and view, the settings page and the
+// status bar. It owns the open log and wires every control to the core.
+#pragma once
+
+#include <QFont>
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "logstore/LogSession.h"
+#include "settings/LanguageSchema.h"
+#include "ui/GuiSessionUi.h"
+
+class QAction;
+class QFileDialog;
+class QLabel;
+class QSplitter;
+class QStackedWidget;
+class QTimer;
+
+namespace qx::ui {
+
+class CommandSet;
+class MessageList;
+class MessageView;
+class SettingsPage;
+class TForm2;
+class TForm3;
+class TreePane;
+
+// Where the window finds its files; tests point these at a scratch folder.
+struct StartOptions {
+    QString exeFolder;     // the executable's folder (language files, settings)
+    QString configFolder;  // used for the settings when exeFolder is not writable
+    QString userName;      // names the settings file
+    QStringList arguments; // the command line after the program's name
+    QString rawCommandLine;  // the whole command line, for an unquoted path with blanks
+};
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(StartOptions options, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // ---- state shared with the core and the tests
+    LogSession& Session() { return session_; }
+    const MessageTexts& Messages() const { return texts_; }
+    QString ExeFolder;
+    QString SettingsPath;
+    std::string LanguageCode = "jpn";
+    std::string PreviewSkipPrefix = "[To]";
+    bool ShowDone = false;
+    bool SearchShown = false;
+
+    // ---- operations
+    bool LoadLog(const QString& fileName, bool full);
+    void CloseLog();
+    void SetCurrentFile();
+    void SetBusy(bool enabled);
+    void UpdateCommandState();
+    void UpdateStatusBar();
+    void BuildTree(std::size_t firstNew);
+    void FillList(std::size_t firstNew);
+    void ShowSelectedMessages();
+    void ApplyLanguage();
+    void ReadSettings();
+    void WriteSettings();
+    void AddToHistory(const std::string& path, bool append);
+    QStringList HistoryEntries() const;
+    QString StatusText(int panel) const;
+    QString DialogFilter() const { return dialogFilter_; }
+    QString DefaultExt() const { return defaultExt_; }
+
+    // ---- handlers
+    void tvLogChange();
+    void tvLogClick();
+    void cmbTreeKeyChange();
+    void lvLogChange();
+    void lvLogDblClick();
+    void timReloadTimer();
+    void actLoadExecute();
+    void actReloadExecute();
+    void actExitExecute();
+    void actAboutExecute();
+    void actSettingExecute();
+    void btnGoMainClick();
+    void actJapaneseExecute();
+    void actEnglishExecute();
+    void actToolTipDispExecute();
+    void chkToolTipDispClick();
+    void HistoryItemClick(QAction* item);
+
+    // ---- controls
+    CommandSet* Commands() const { return commands_; }
+    QAction* Action(const QString& name) const;
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
+    QStackedWidget* PageControl1 = nullptr;
+    QWidget* tsMain = nullptr;
+    SettingsPage* tsSetting = nullptr;
+    TreePane* pnlTree = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QSplitter* Splitter2 = nullptr;
+    MessageList* lvLog = nullptr;
+    MessageView* view = nullptr;
+    QTimer* timReload = nullptr;
+    QLabel* statusPanels[3] = {nullptr, nullptr, nullptr};
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void BuildLayout();
+    void ConnectCommands();
+    void ConnectSettings();
+    void FormShow();
+    void FormCloseQuery();
+    void OpenFromCommandLine();
+    void ApplyViewFont(const QFont& font);
+    void btnFontClick();
+    void ApplyColours();
+    void RefreshHistoryMenu();
+    QString ToolTipOf(int row);
+    // Runs a handler; an exception is shown and the program goes on.
+    template <typename F>
+    void Guarded(F&& f);
+
+    StartOptions options_;
+    MessageTexts texts_;
+    std::unique_ptr<GuiSessionUi> ui_;
+    LogSession session_;
+    CommandSet* commands_ = nullptr;
+    std::vector<std::string> history_;
+    QString dialogFilter_;
+    QString defaultExt_ = "log";
+    QFont viewFont_;
+    int findWindow_[4] = {0, 0, 500, 300};
+    std::vector<std::string> findStrings_;
+    bool regEx_ = false;
+    bool dispValue_ = false;
+    bool shown_ = false;
+    bool closing_ = false;
+};
+
+}  // namespace qx::ui

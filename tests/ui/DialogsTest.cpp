@@ -1,0 +1,94 @@
+// The password dialog's two forms, the progress window and the pictures.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "UiTestSupport.h"
+#include "ui/Icons.h"
+#include "ui/Unit2.h"
+#include "ui/Unit3.h"
+
+namespace qx::ui::test {
+namespace {
+
+TEST(PasswordDialog, TheTwoFieldFormWaitsForTheSecondEntry) {
+    TForm3 form;
+    form.SetForm(true, "first", "second");
+    EXPECT_EQ(form.height(), 170);
+    EXPECT_EQ(form.btnPassword->y(), 104);
+    form.show();
+    form.edtPassword->setText("secret");
+    form.btnPassword->click();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.focusWidget(), form.edtPassword2);
+    form.edtPassword2->setText("secret");
+    form.btnPassword->click();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+
+    form.SetForm(false, "only", "");
+    EXPECT_EQ(form.height(), 130);
+    EXPECT_EQ(form.btnPassword->y(), 64);
+    EXPECT_TRUE(form.edtPassword2->isHidden());
+    EXPECT_TRUE(form.edtPassword->text().isEmpty());
+    // Neither Escape nor the frame can dismiss it.
+    form.show();
+    form.reject();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
+}
+
+TEST(PasswordDialog, DifferingEntriesAreAskedAgain) {
+    ScratchFolder folder;
+    folder.Write("tester.ini", "[Setting]\r\nLanguage=jpn\r\n");
+    auto w = StartWindow(folder, {});
+    DialogDriver driver({"one|two", "three|three"});
+    EXPECT_TRUE(w->Session().AskPassword(true));
+    EXPECT_EQ(driver.passwordPrompts, 2);
+    EXPECT_EQ(w->Session().CurrentPassword, "three");
+    EXPECT_EQ(w->Form3->lblPassword->text(),
+              QString::fromUtf8("パスワード"));
+}
+
+TEST(ProgressWindow, MovesInWholePercentsThroughLoadingAndTreeMaking) {
+    ScratchFolder folder;
+    std::string log;
+    for (int i = 0; i < 3000; ++i)
+        log += Block("From", " From: user" + std::to_string(i % 37) + " (G/PC/10.0.0.1)\r\n",
+                     "Sat Mar " + std::to_string(1 + i % 28) + " 10:00:00 2007", "body line\r\n");
+    const QString path = folder.Write("big.log", log);
+    folder.Write("tester.ini", "[Setting]\r\nLanguage=jpn\r\n");
+    StartOptions options;
+    options.exeFolder = folder.Path();
+    options.userName = "tester";
+    TForm1 w(options);
+    QStringList captions;
+    QList<int> values;
+    QObject::connect(w.Form2, &QWidget::windowTitleChanged, [&](const QString& t) { captions << t; });
+    QObject::connect(w.Form2->ProgressBar1, &QProgressBar::valueChanged, [&](int v) { values << v; });
+    w.show();
+    ASSERT_TRUE(w.LoadLog(path, true));
+    EXPECT_EQ(captions, QStringList({"Loading...", "TreeView Making..."}));
+    ASSERT_FALSE(values.isEmpty());
+    for (int v : values) {
+        EXPECT_GE(v, 0);
+        EXPECT_LE(v, 100);
+    }
+    EXPECT_GT(values.size(), 20);  // it really moved, percent by percent
+    EXPECT_FALSE(w.Form2->isVisible());
+    EXPECT_EQ(w.Session().records.size(), 3000u);
+}
+
+TEST(Icons, EveryPictureOfBothListsDraws) {
+    for (int i = 0; i < kImageList1Count; ++i)
+        EXPECT_FALSE(ImageList1(i).pixmap(16, 16).isNull()) << "ImageList1 " << i;
+    for (int i = 0; i < kImageList2Count; ++i)
+        EXPECT_FALSE(ImageList2(i).pixmap(32, 32).isNull()) << "ImageList2 " << i;
+    EXPECT_TRUE(ImageList1(kImageList1Count).isNull());
+}
+
+}  // namespace
+}  // namespace qx::ui::test

@@ -1,0 +1,130 @@
+// Switching the interface language, and the settings written at close and read
+// back at the next start.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
+#include <QFile>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <gtest/gtest.h>
+
+#include "UiTestSupport.h"
+#include "ui/ColourBox.h"
+#include "ui/CommandSet.h"
+#include "ui/MessageList.h"
+#include "ui/SettingsPage.h"
+#include "ui/TreePane.h"
+#include "ui/UiText.h"
+
+namespace qx::ui::test {
+namespace {
+
+TEST(Language, SwitchingRewritesTextsDatesColoursFiltersAndTheTree) {
+    ScratchFolder folder;
+    folder.Write("tester.ini", "[Setting]\r\nLanguage=jpn\r\nSortType=4\r\n");
+    auto w = StartWindow(folder, {folder.Write("small.log", SmallLog())});
+    TreeNode* day = w->pnlTree->Selected();  // the 18th
+    ASSERT_NE(day, nullptr);
+    ASSERT_EQ(w->lvLog->RowCount(), 2);
+    const QString jpnDate = Cell(*w, 0, 3);
+    EXPECT_EQ(jpnDate, "2007/03/18 08:05:00");
+    EXPECT_EQ(w->Commands()->Menu("mnuFile")->title(), QString::fromUtf8("ファイル(&F)"));
+
+    w->Action("actEnglish")->trigger();
+    EXPECT_EQ(w->LanguageCode, "eng");
+    EXPECT_EQ(w->Commands()->Menu("mnuFile")->title(), "&File");
+    EXPECT_EQ(w->Action("actLoad")->text(), "&Open...");
+    EXPECT_EQ(w->pnlTree->cmbTreeKey->currentIndex(), 4);
+    EXPECT_EQ(w->pnlTree->cmbTreeKey->currentText(), "By date");
+    // The tree was rebuilt with the English unit and deleted-messages label.
+    EXPECT_EQ(w->pnlTree->NodeText(w->pnlTree->Tree().DeletedNode()), "Deleted messages (0 msgs)");
+    EXPECT_EQ(w->pnlTree->NodeText(w->pnlTree->Selected()), "18(Sun) (2 msgs)");
+    EXPECT_EQ(Cell(*w, 0, 3), "03/18/2007 08:05:00");
+    EXPECT_EQ(w->tsSetting->cbTextColor->itemText(1), "clBlack");
+    EXPECT_EQ(w->tsSetting->cbTextColor->itemText(0), "Custom...");
+    EXPECT_EQ(w->DialogFilter(), "Log Files(*.log)|*.log|All Files(*.*)|*.*");
+    EXPECT_TRUE(w->lvLog->ShownTitles()[3].endsWith(" >>"));
+
+    w->Action("actJapanese")->trigger();
+    EXPECT_EQ(Cell(*w, 0, 3), jpnDate);
+    EXPECT_EQ(w->Commands()->Menu("mnuFile")->title(), QString::fromUtf8("ファイル(&F)"));
+    EXPECT_EQ(w->tsSetting->cbTextColor->itemText(1), QString::fromUtf8("黒"));
+    EXPECT_EQ(w->DialogFilter(), QString::fromUtf8("ログファイル(*.log)|*.log|全てのファイル(*.*)|*.*"));
+}
+
+TEST(Language, AMissingLanguageFileChangesNothing) {
+    ScratchFolder folder;
+    QFile::remove(folder.File("Language.eng"));
+    folder.Write("tester.ini", "[Setting]\r\nLanguage=jpn\r\n");
+    auto w = StartWindow(folder, {});
+    const QString before = w->Commands()->Menu("mnuFile")->title();
+    w->Action("actEnglish")->trigger();
+    EXPECT_EQ(w->Commands()->Menu("mnuFile")->title(), before);
+    EXPECT_EQ(w->tsSetting->cbTextColor->itemText(1), QString::fromUtf8("黒"));
+}
+
+TEST(Settings, WhatIsWrittenAtCloseIsReadAtTheNextStart) {
+    ScratchFolder folder;
+    folder.Write("tester.ini", "[Setting]\r\nLanguage=jpn\r\n");
+    const QString log = folder.Write("small.log", SmallLog());
+    {
+        auto w = StartWindow(folder, {log});
+        w->pnlTree->cmbTreeKey->setCurrentIndex(2);
+        w->tsSetting->chkHeaderDisp->setChecked(true);
+        w->tsSetting->chkQuoteScroll->setChecked(true);
+        w->tsSetting->SetSaveType(2);
+        w->tsSetting->chkAutoEncode->setChecked(false);
+        w->tsSetting->SetQuoteMarks({"> ", "|"});
+        w->tsSetting->cbHeaderColor->SetValue(0x123456);
+        w->tsSetting->cbTreeBackColor->SetValue(0xF0FBFF);
+        w->tsSetting->udHistoryNum->setValue(12);
+        w->lvLog->lvLogColumnClick(1);
+        w->lvLog->lvLogColumnClick(1);
+        w->Action("actEnglish")->trigger();
+        w->resize(800, 500);
+        w->close();
+    }
+    QFile ini(folder.File("tester.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QByteArray text = ini.readAll();
+    EXPECT_TRUE(text.contains("HeaderColor=$00123456\r\n"));
+    EXPECT_TRUE(text.contains("TreeBackColor=clCream\r\n"));
+    EXPECT_TRUE(text.contains("String00=\"> \"\r\n"));
+
+    auto w = StartWindow(folder, {});
+    EXPECT_EQ(QString::fromStdString(w->Session().LogFileName), log);
+    EXPECT_EQ(w->pnlTree->cmbTreeKey->currentIndex(), 2);
+    EXPECT_EQ(w->pnlTree->NodeText(w->pnlTree->Selected()), "alice");
+    EXPECT_TRUE(w->tsSetting->chkHeaderDisp->isChecked());
+    EXPECT_TRUE(w->tsSetting->chkQuoteScroll->isChecked());
+    EXPECT_EQ(w->tsSetting->SaveType(), 2);
+    EXPECT_TRUE(w->tsSetting->chkAutoEncode->isEnabled());
+    EXPECT_EQ(w->tsSetting->QuoteMarks(), QStringList({"> ", "|"}));
+    EXPECT_EQ(w->tsSetting->cbHeaderColor->Value(), 0x123456u);
+    EXPECT_EQ(w->tsSetting->cbHeaderColor->currentIndex(), 0);  // the custom entry
+    EXPECT_EQ(w->tsSetting->udHistoryNum->value(), 12);
+    EXPECT_EQ(w->lvLog->Sort().SortColumn, 1);
+    EXPECT_EQ(w->lvLog->Sort().UpDown, -1);
+    EXPECT_TRUE(w->lvLog->ShownTitles()[1].endsWith(" <<"));
+    EXPECT_EQ(w->LanguageCode, "eng");
+    EXPECT_EQ(w->size(), QSize(800, 500));
+}
+
+TEST(Settings, AFirstStartUsesTheDefaults) {
+    ScratchFolder folder;
+    auto w = StartWindow(folder, {});
+    EXPECT_EQ(w->size(), QSize(679, 440));
+    EXPECT_EQ(w->pnlTree->cmbTreeKey->currentIndex(), 0);
+    EXPECT_EQ(w->tsSetting->SaveType(), 0);
+    EXPECT_FALSE(w->tsSetting->chkAutoEncode->isEnabled());
+    EXPECT_TRUE(w->tsSetting->chkDustBox->isChecked());
+    EXPECT_TRUE(w->tsSetting->chkToolTipDisp->isChecked());
+    EXPECT_TRUE(w->Action("actToolTipDisp")->isChecked());
+    EXPECT_EQ(w->tsSetting->QuoteMarks(), QStringList({">"}));
+    EXPECT_EQ(w->tsSetting->cbHeaderColor->Value(), 0x008000u);
+    EXPECT_EQ(w->SettingsPath, folder.File("tester.ini"));
+}
+
+}  // namespace
+}  // namespace qx::ui::test
