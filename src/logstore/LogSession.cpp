@@ -216,18 +216,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             full = true;
             readFrom = 0;
         } else if (tail_.valid) {
-            bool continues = !endedOnLineEnd_;
-            if (!continues) {
-                char peek[64];
-                const long long n = in.ReadAt(LoadedSize, peek, sizeof peek);
-                std::string_view head(peek, n > 0 ? static_cast<std::size_t>(n) : 0);
-                const std::size_t nl = head.find('\n');
-                std::string first(head.substr(0, nl == std::string_view::npos ? head.size() : nl));
-                if (!first.empty() && first.back() == '\r' && nl != std::string_view::npos) first.pop_back();
-                ConvertUtf8LineInPlace(first);
-                continues = nl == std::string_view::npos ? true : !IsTopSeparator(first);
-            }
-            if (continues) {
+            if (LastBlockGoesOn(in)) {
                 // Take the last block back and read it again whole.
                 if (tail_.produced && tail_.recordCount < records.size()) {
                     const bool wasDeleted = records[tail_.recordCount].Deleted();
@@ -480,6 +469,21 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     return result;
 }
 
+bool LogSession::LastBlockGoesOn(sys::InputFile& in) const {
+    if (!endedOnLineEnd_) return true;  // the last read ended inside a line
+    // The messenger starts every block with a separator line; anything else
+    // behind LoadedSize is the rest of the last block read.
+    char peek[64];
+    const long long n = in.ReadAt(LoadedSize, peek, sizeof peek);
+    const std::string_view head(peek, n > 0 ? static_cast<std::size_t>(n) : 0);
+    const std::size_t nl = head.find('\n');
+    if (nl == std::string_view::npos) return true;
+    std::string first(head.substr(0, nl));
+    if (!first.empty() && first.back() == '\r') first.pop_back();
+    ConvertUtf8LineInPlace(first);
+    return !IsTopSeparator(first);
+}
+
 bool LogSession::IsTentative(std::size_t index) const {
     return tail_.valid && tail_.produced && index == tail_.recordCount;
 }
@@ -632,17 +636,7 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
         if (size > LoadedSize) {
             std::uint64_t from = LoadedSize;
             if (tentativeMarked && tail_.valid) {
-                bool continues = !endedOnLineEnd_;
-                if (!continues) {
-                    char peek[64];
-                    long long n = oldLog.ReadAt(LoadedSize, peek, sizeof peek);
-                    std::string_view head(peek, n > 0 ? static_cast<std::size_t>(n) : 0);
-                    std::size_t nl = head.find('\n');
-                    std::string first(head.substr(0, nl == std::string_view::npos ? head.size() : nl));
-                    if (!first.empty() && first.back() == '\r') first.pop_back();
-                    continues = nl == std::string_view::npos || !IsTopSeparator(first);
-                }
-                if (continues) {
+                if (LastBlockGoesOn(oldLog)) {
                     // The last block was still being written when we read it: write the
                     // text before it again and copy the whole block as the messenger wrote it.
                     if (!out.Truncate(tentativeAt)) return failWrite(out.error());

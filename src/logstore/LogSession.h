@@ -8,6 +8,7 @@
 
 #include "logstore/LogData.h"
 #include "logstore/SessionUi.h"
+#include "platform/FileSystem.h"
 #include "text/Cp932.h"
 
 namespace qx {
@@ -110,6 +111,9 @@ private:
     WriteStatus WriteRecords(const std::string& targetFile, const WriteOptions& options,
                              const SelectionFilter* filter, LoadResult* catchUp);
     bool SameFileAsLoaded(const std::string& fileName) const;
+    // Whether the bytes behind LoadedSize continue the last block read (it was
+    // still being written) rather than start a new one.
+    bool LastBlockGoesOn(sys::InputFile& in) const;
     void Fail(const std::string& text) { ui_.ShowError(text); }
 
     SessionUi& ui_;
