@@ -240,15 +240,21 @@ TEST(Cli, FollowPrintsEachAppendedMessageOnce) {
     const std::string c = Msg("c (h)", "Mon Jan  5 09:05:01 2004", "third\nhas two lines");
     WriteFile(log, a);
     const std::string out = dir.File("follow.out");
+    const std::string err = dir.File("follow.err");
+    const std::string d = Msg("d (h)", "Mon Jan  5 09:06:01 2004", "fourth, after the log was replaced");
     const std::string script =
-        "(" + Quote(kCli) + " follow " + Quote(log) + " --format jsonl >" + Quote(out) + " 2>/dev/null & pid=$!; " +
+        "(" + Quote(kCli) + " follow " + Quote(log) + " --format jsonl >" + Quote(out) + " 2>" + Quote(err) +
+        " & pid=$!; " +
         "sleep 1.2; printf '%s' " + Quote(b) + " >>" + Quote(log) + "; " +
         "sleep 1.2; printf '%s' " + Quote(c.substr(0, c.size() - 10)) + " >>" + Quote(log) + "; " +
         "sleep 0.3; printf '%s' " + Quote(c.substr(c.size() - 10)) + " >>" + Quote(log) + "; " +
+        "sleep 1.5; printf '%s' " + Quote(a + d) + " >" + Quote(log) + "; " +
         "sleep 1.5; kill $pid; wait $pid) 2>/dev/null";
     std::system(script.c_str());
     const auto lines = Lines(ReadFile(out));
-    ASSERT_EQ(lines.size(), 3u) << ReadFile(out);
+    ASSERT_EQ(lines.size(), 4u) << ReadFile(out);
+    EXPECT_NE(lines[3].find("fourth, after the log was replaced"), std::string::npos) << lines[3];
+    EXPECT_NE(ReadFile(err).find("replaced or shortened"), std::string::npos) << ReadFile(err);
     EXPECT_NE(lines[0].find("\"PlainBody\":\"first\\r\\n\""), std::string::npos);
     EXPECT_NE(lines[1].find("\"PlainBody\":\"second\\r\\n\""), std::string::npos);
     EXPECT_NE(lines[2].find("\"PlainBody\":\"third\\r\\nhas two lines\\r\\n\""), std::string::npos) << lines[2];
