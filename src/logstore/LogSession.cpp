@@ -275,7 +275,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     std::uint64_t blockOffset = 0;
     std::string blockCopy;
     std::string converted;
-    bool skippingLongLine = false;
+    bool skippingLongLine = !full && readFrom == LoadedSize && resumeInLongLine_;
     bool readError = false;
     bool eof = false;
 
@@ -339,7 +339,9 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     };
 
     // One line [ls, contentEnd) whose line end (if any) runs to lineEnd.
-    auto handleLine = [&](std::size_t ls, std::size_t contentEnd, bool crlf) {
+    // A line without its line end may still grow (the messenger may be writing
+    // it), so it never opens a block: mayOpenBlock is false for it.
+    auto handleLine = [&](std::size_t ls, std::size_t contentEnd, bool crlf, bool mayOpenBlock = true) {
         std::string_view line(buf.data() + ls, contentEnd - ls);
         bool changed = !crlf;
         if (!IsAscii(line)) {
@@ -349,7 +351,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
                 changed = true;
             }
         }
-        if (IsTopSeparator(line)) {
+        if (mayOpenBlock && IsTopSeparator(line)) {
             finishBlock(ls);
             inBlocks = true;
             blockOffset = bufStart + ls;
@@ -425,12 +427,14 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     // if the messenger was still writing it, the next read takes the block again.
     const std::uint64_t pos = bufStart + dataEnd;
     if (skippingLongLine) scan = dataEnd;
+    // The next read goes on skipping a long line it has not seen the end of.
+    resumeInLongLine_ = skippingLongLine;
     endedOnLineEnd_ = scan == dataEnd;
     resumeOffset_ = pos;
     if (scan < dataEnd) {
         const bool wasInBlocks = inBlocks;
         const std::uint64_t partialStart = bufStart + scan;
-        handleLine(scan, dataEnd, false);
+        handleLine(scan, dataEnd, false, false);
         if (!wasInBlocks && !inBlocks) resumeOffset_ = partialStart;
     }
     finishBlock(dataEnd);

@@ -120,6 +120,7 @@ private:
     Tail tail_;
     bool endedOnLineEnd_ = true;
     std::uint64_t resumeOffset_ = 0;  // where a half-written line before any block starts
+    bool resumeInLongLine_ = false;   // the last read ended inside a long line before any block
     bool suppressPasswordPrompt_ = false;
     bool vanishedReported_ = false;
     std::uint64_t loadedDevice_ = 0, loadedInode_ = 0;
