@@ -196,10 +196,12 @@ LogData::LogData(std::string_view blockText) {
         if (!inHeader) {
             if (IsTopSeparator(span.line)) {
                 topMark_ = span.line[36];
+                hasTop_ = true;
                 inHeader = true;
             }
         } else if (IsBodySeparator(span.line)) {
             bodyMark_ = span.line[36];
+            hasBody_ = true;
             sawBodySeparator = true;
             break;
         } else {
@@ -409,12 +411,12 @@ void LogData::TruncateBody(std::size_t length) {
 }
 
 std::string LogData::TopSeparator() const {
-    if (!topMark_) return {};
+    if (!hasTop_) return {};
     return std::string(kTopRun) + topMark_;
 }
 
 std::string LogData::BodySeparator() const {
-    if (!bodyMark_) return {};
+    if (!hasBody_) return {};
     return std::string(kBodyRun) + bodyMark_;
 }
 

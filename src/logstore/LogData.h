@@ -47,8 +47,8 @@ public:
     std::string BodySeparator() const;
     char TopMark() const { return topMark_; }
     char BodyMark() const { return bodyMark_; }
-    bool HasTopSeparator() const { return topMark_ != 0; }
-    bool HasBodySeparator() const { return bodyMark_ != 0; }
+    bool HasTopSeparator() const { return hasTop_; }
+    bool HasBodySeparator() const { return hasBody_; }
     const std::string& CipherKey() const { return cipherKey_; }
 
     int BodyMode() const { return bodyMode_; }
@@ -125,8 +125,10 @@ private:
     int bodyMode_ = 0;
     int headerMode_ = 0;
     int addresseeCount_ = 0;
-    char topMark_ = 0;   // 37th byte of the top separator; 0 when there was none
-    char bodyMark_ = 0;  // 37th byte of the body separator; 0 when there was none
+    char topMark_ = 0;   // 37th byte of the top separator (any byte, a zero byte too)
+    char bodyMark_ = 0;  // 37th byte of the body separator
+    bool hasTop_ = false;
+    bool hasBody_ = false;
     bool passwordOk_ = true;
     bool deleted_ = false;
     bool headerDecrypted_ = false;

@@ -388,7 +388,19 @@ void TRegexp::Analyse() {
     }
 }
 
-std::size_t TRegexp::MatchHere(const unsigned char* pc, std::string_view t, std::size_t pos) const {
+std::size_t TRegexp::MatchRest(const unsigned char* pc, std::string_view t, std::size_t pos, Memo& memo) const {
+    // Below this many tries the plain backtracking is cheaper than remembering.
+    constexpr std::size_t kRememberAfter = 4096;
+    const bool remember = ++memo.calls > kRememberAfter;
+    const std::uint64_t key = (static_cast<std::uint64_t>(pc - code_.data()) << 48) | pos;
+    if (remember && memo.failed.count(key)) return kNoMatch;
+    const std::size_t r = MatchHere(pc, t, pos, memo);
+    // Whether the rest matches from here does not depend on how we got here.
+    if (r == kNoMatch && remember) memo.failed.insert(key);
+    return r;
+}
+
+std::size_t TRegexp::MatchHere(const unsigned char* pc, std::string_view t, std::size_t pos, Memo& memo) const {
     for (;;) {
         switch (*pc) {
             case kEnd: return pos;
@@ -405,7 +417,7 @@ std::size_t TRegexp::MatchHere(const unsigned char* pc, std::string_view t, std:
                 const unsigned char* rest = e + ElementSize(e);
                 const std::size_t q = Step(e, t, pos);
                 if (q != kNone) {
-                    const std::size_t r = MatchHere(rest, t, q);
+                    const std::size_t r = MatchRest(rest, t, q, memo);
                     if (r != kNoMatch) return r;
                 }
                 pc = rest;
@@ -424,7 +436,7 @@ std::size_t TRegexp::MatchHere(const unsigned char* pc, std::string_view t, std:
                 // Give characters back one at a time, longest first.
                 const std::size_t width = FixedWidth(e);
                 for (;;) {
-                    const std::size_t r = MatchHere(rest, t, q);
+                    const std::size_t r = MatchRest(rest, t, q, memo);
                     if (r != kNoMatch) return r;
                     if (count == min) return kNoMatch;
                     q = width != 0 ? q - width : PreviousCharStart(t, pos, q);
@@ -442,21 +454,22 @@ std::size_t TRegexp::MatchHere(const unsigned char* pc, std::string_view t, std:
     }
 }
 
-TRegexp::Match TRegexp::TryAt(std::string_view t, std::size_t start) const {
-    const std::size_t end = MatchHere(code_.data(), t, start);
+TRegexp::Match TRegexp::TryAt(std::string_view t, std::size_t start, Memo& memo) const {
+    const std::size_t end = MatchHere(code_.data(), t, start, memo);
     if (end == kNoMatch) return {};
     return {start + 1, end - start};
 }
 
 TRegexp::Match TRegexp::Find(std::string_view t, std::size_t from) const {
     if (!Ok()) return {};
+    Memo memo;
     const std::size_t n = t.size();
     if (from == 0) from = 1;
     if (from > n + 1) return {};
     std::size_t s = from - 1;
     if (!IsCharStart(t, 0, s)) ++s;  // from pointed at a trail byte
 
-    if (anchored_) return s == 0 ? TryAt(t, 0) : Match{};
+    if (anchored_) return s == 0 ? TryAt(t, 0, memo) : Match{};
     for (const std::string& r : required_) {
         if (t.find(r, s) == std::string_view::npos) return {};
     }
@@ -472,7 +485,7 @@ TRegexp::Match TRegexp::Find(std::string_view t, std::size_t from) const {
             if (hit == nullptr) return {};
             const auto c = static_cast<std::size_t>(static_cast<const char*>(hit) - t.data());
             if (IsCharStart(t, floor, c)) {
-                if (Match m = TryAt(t, c)) return m;
+                if (Match m = TryAt(t, c, memo)) return m;
             }
             s = c + 1;
         }
@@ -480,9 +493,9 @@ TRegexp::Match TRegexp::Find(std::string_view t, std::size_t from) const {
     }
 
     for (;;) {
-        if (s >= n) return (matchesAnywhere_ || matchesAtEnd_) ? TryAt(t, n) : Match{};
+        if (s >= n) return (matchesAnywhere_ || matchesAtEnd_) ? TryAt(t, n, memo) : Match{};
         if (matchesAnywhere_ || first_[static_cast<unsigned char>(t[s])]) {
-            if (Match m = TryAt(t, s)) return m;
+            if (Match m = TryAt(t, s, memo)) return m;
             if (leadingRepeat_ >= 0) {
                 // The pattern starts with "x*" or "x+". Starting anywhere inside
                 // the run of x's that begins here only retries a subset of the ends

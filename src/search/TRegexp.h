@@ -12,6 +12,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <unordered_set>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -59,8 +61,17 @@ public:
 private:
     static constexpr std::size_t kNoMatch = static_cast<std::size_t>(-1);
 
-    std::size_t MatchHere(const unsigned char* pc, std::string_view text, std::size_t pos) const;
-    Match TryAt(std::string_view text, std::size_t start) const;
+    // Remembers where the rest of the pattern already failed to match, once a
+    // search has backtracked a lot: "(.*)(.*)(.*)x" would otherwise try every way
+    // of cutting the text. Lives for one Find.
+    struct Memo {
+        std::size_t calls = 0;
+        std::unordered_set<std::uint64_t> failed;
+    };
+
+    std::size_t MatchHere(const unsigned char* pc, std::string_view text, std::size_t pos, Memo& memo) const;
+    std::size_t MatchRest(const unsigned char* pc, std::string_view text, std::size_t pos, Memo& memo) const;
+    Match TryAt(std::string_view text, std::size_t start, Memo& memo) const;
     void Analyse();
 
     std::array<unsigned char, kMaxCompiledSize> code_{};

@@ -445,3 +445,25 @@ TEST(FindHistory, EleventhTextPushesTheOldestOut) {
 
 }  // namespace
 }  // namespace qx
+
+namespace qx {
+namespace {
+
+// Nested repetitions that cannot match would try every way of cutting the text;
+// the search remembers where the rest already failed, so this returns at once
+// (before, eight ".*" over a few hundred bytes ran for days).
+TEST(TRegexpBacktracking, RepeatedWildcardsDoNotExplode) {
+    const TRegexp re(".*.*.*.*.*.*.*.*[xy]");
+    ASSERT_TRUE(re.Ok());
+    const std::string none(3000, 'a');
+    EXPECT_FALSE(re.Matches(none));
+    const TRegexp::Match m = re.Find(none + "y");
+    EXPECT_EQ(m.position, 1u);
+    EXPECT_EQ(m.length, none.size() + 1);
+    const TRegexp plus("a+a+a+a+a+a+b");
+    EXPECT_FALSE(plus.Matches(none));
+    EXPECT_TRUE(plus.Matches(none + "b"));
+}
+
+}  // namespace
+}  // namespace qx
