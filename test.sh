@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test.
+# Builds everything and runs every test, then the whole suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer (scripts/sanitize.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -9,3 +10,8 @@ JOBS=${JOBS:-2}
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$JOBS"
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$JOBS")
+
+if [ "${QUILLORIX_SKIP_SANITIZE:-0}" != "1" ]; then
+    echo "== The suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+    JOBS=$JOBS scripts/sanitize.sh
+fi
