@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace qx {
 
 std::size_t Pos(std::string_view needle, std::string_view text, std::size_t from) {
@@ -64,19 +68,31 @@ LineSpan NextLine(std::string_view s, std::size_t pos) {
 bool IsCrLfText(std::string_view s) {
     if (s.empty()) return true;
     if (s.size() < 2 || s[s.size() - 2] != '\r' || s.back() != '\n') return false;
+    // Every CR must have an LF right behind it and every LF a CR right in front:
+    // the CR positions are exactly the LF positions moved back by one.
     const char* p = s.data();
-    const char* end = p + s.size();
-    std::size_t lfs = 0, crs = 0;
-    for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\n', static_cast<std::size_t>(end - q))));
-         ++q) {
-        if (q == p || q[-1] != '\r') return false;
-        ++lfs;
+    const std::size_t n = s.size();
+    std::size_t i = 0;
+    bool lastWasCr = false;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const unsigned crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+        const unsigned lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+        // Bit k of lfs must equal bit k-1 of crs, with the previous chunk's last byte in front.
+        const unsigned expected = ((crs << 1) | (lastWasCr ? 1u : 0u)) & 0xFFFFu;
+        if (lfs != expected) return false;
+        lastWasCr = (crs >> 15) & 1u;
     }
-    for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\r', static_cast<std::size_t>(end - q))));
-         ++q) {
-        ++crs;
+#endif
+    for (; i < n; ++i) {
+        const bool isLf = p[i] == '\n';
+        if (isLf != lastWasCr) return false;
+        lastWasCr = p[i] == '\r';
     }
-    return lfs == crs;
+    return !lastWasCr;
 }
 
 std::vector<std::string_view> SplitLines(std::string_view s) {

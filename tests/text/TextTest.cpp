@@ -63,6 +63,33 @@ TEST(Cp932, SplitLinesAtEveryLineEnd) {
     EXPECT_EQ(SplitLines("a\r\r\nb"), (V{"a", "", "b"}));
 }
 
+TEST(Cp932, CrLfTextIsExactlyLinesEndedByCrLf) {
+    const std::string longLine(40, 'x');
+    struct Case {
+        std::string text;
+        bool crlf;
+    };
+    const Case cases[] = {
+        {"", true},
+        {"\r\n", true},
+        {"a\r\nb\r\n", true},
+        {"\r\n\r\n\r\n", true},
+        {longLine + "\r\n" + longLine + "\r\n", true},
+        {"a\r\nb", false},
+        {"a\nb\r\n", false},
+        {"a\rb\r\n", false},
+        {"a\r\r\n", false},
+        {"a\n\r\n", false},
+        // the same faults inside a 16-byte chunk and across the edge between two
+        {longLine + "\n" + longLine + "\r\n", false},
+        {std::string(15, 'x') + "\r\n" + longLine + "\r\n", true},
+        {std::string(15, 'x') + "\r" + "y\r\n", false},
+        {std::string(16, 'x') + "\n" + longLine + "\r\n", false},
+        {longLine + "\r" + longLine + "\r\n", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsCrLfText(c.text), c.crlf) << c.text.size();
+}
+
 TEST(Cp932, AsciiCaseFoldingLeavesTrailBytes) {
     // "\x83\x41" is a katakana whose trail byte is "A".
     EXPECT_EQ(AsciiLower("AbC\x83\x41Z"), "abc\x83\x41z");
