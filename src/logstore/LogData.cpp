@@ -236,9 +236,11 @@ LogData::LogData(std::string_view blockText) {
             headerDecrypted_ = true;
         }
     }
-    if (headerMode_ != kModeEncrypted) ParseHeader();
-
     const std::string_view rest = blockText.substr(pos);
+    // The parsed fields are packed with room for the body, so appending it below
+    // moves nothing.
+    if (headerMode_ != kModeEncrypted) ParseHeaderReserving(rest.size());
+
     if (IsCrLfText(rest)) {
         text_.reserve(text_.size() + rest.size());
         text_.append(rest);
@@ -251,12 +253,12 @@ LogData::LogData(std::string_view blockText) {
     }
 }
 
-void LogData::SetFields(int first, const std::string_view* values, int count) {
+void LogData::SetFields(int first, const std::string_view* values, int count, std::size_t extraCapacity) {
     std::string packed;
     std::uint32_t ends[kFieldCount - 1];
     std::size_t total = text_.size();
     for (int i = 0; i < count; ++i) total += values[i].size();
-    packed.reserve(total);
+    packed.reserve(total + extraCapacity);
     for (int id = 0; id < kFieldCount - 1; ++id) {
         if (id >= first && id < first + count) packed.append(values[id - first]);
         else packed.append(Field(id));
@@ -273,7 +275,9 @@ void LogData::SetHeaderText(std::string_view text) {
     SetFields(kHeaderText, &v, 1);
 }
 
-void LogData::ParseHeader() {
+void LogData::ParseHeader() { ParseHeaderReserving(0); }
+
+void LogData::ParseHeaderReserving(std::size_t extraCapacity) {
     // Fields accumulate over a second run, as the header parser always did.
     std::string direction(Direction());
     std::array<std::string, 5> lists;  // UserName, BracketName, GroupName, HostName, IpAddress
@@ -400,7 +404,7 @@ void LogData::ParseHeader() {
 
     const std::string_view values[] = {direction, user, bracket, group, host, address, year,
                                        month, day, weekDay, time, attach, dateNote};
-    SetFields(kDirection, values, kHeaderText);
+    SetFields(kDirection, values, kHeaderText, extraCapacity);
 }
 
 void LogData::AppendBody(std::string_view text) { text_.append(text); }

@@ -109,7 +109,9 @@ private:
         return std::string_view(text_).substr(b, e - b);
     }
     // Replaces the fields [first, last] (all before the body) and re-packs the text.
-    void SetFields(int first, const std::string_view* values, int count);
+    // extraCapacity: room to keep for text appended to the body next.
+    void SetFields(int first, const std::string_view* values, int count, std::size_t extraCapacity = 0);
+    void ParseHeaderReserving(std::size_t extraCapacity);
     void SetHeaderText(std::string_view text);
     void SetKey(std::string_view password);
     // The readable text of a stored text, or nullopt when encoding it again would
