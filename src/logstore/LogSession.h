@@ -114,7 +114,6 @@ private:
     // Whether the bytes behind LoadedSize continue the last block read (it was
     // still being written) rather than start a new one.
     bool LastBlockGoesOn(sys::InputFile& in) const;
-    void Fail(const std::string& text) { ui_.ShowError(text); }
 
     SessionUi& ui_;
     Tail tail_;
