@@ -1,5 +1,6 @@
 // Fuzz targets of the log store: one record from a block, and whole log files
 // read in full and in two steps.
+#include <cstdint>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -197,6 +198,20 @@ bool CompareReads(std::string_view input) {
         if (r.HeaderMode() == kModeEncrypted) comparable = false;
     }
     if (comparable && whole.LoadedSize != input.size()) return false;
+
+    // The same read line by line, and one shared between two threads wherever it
+    // can be: the same records.
+    for (const ReadTuning& tuning : {ReadTuning{true, SIZE_MAX}, ReadTuning{false, 1}}) {
+        SetReadTuning(tuning);
+        GiveUpUi otherUi;
+        LogSession other(otherUi);
+        other.LoadLog(wholePath, 0);
+        SetReadTuning(ReadTuning{});
+        if (other.LoadedSize != whole.LoadedSize || other.records.size() != whole.records.size()) return false;
+        for (std::size_t i = 0; i < whole.records.size(); ++i) {
+            if (!SameRecord(whole.records[i], other.records[i])) return false;
+        }
+    }
 
     if (!WriteBytes(splitPath, input.substr(0, cut), "wb")) return true;
     GiveUpUi splitUi;

@@ -1,5 +1,6 @@
 #include "logstore/LogData.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -184,20 +185,24 @@ void TrimInPlace(std::string& s) {
 bool IsTopSeparator(std::string_view line) { return IsSeparatorOf(line, kTopRun); }
 bool IsBodySeparator(std::string_view line) { return IsSeparatorOf(line, kBodyRun); }
 
-LogData::LogData(std::string_view blockText) {
+LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& storage) {
     // Walk the lines up to the body separator; the body is everything after it.
-    std::string header;
     std::size_t pos = 0;
+    std::size_t headerBegin = 0, headerEnd = 0;  // header lines with their line ends
+    bool headerCrLf = true;                       // every header line ends in CR LF
     bool inHeader = false;
     bool sawBodySeparator = false;
     while (pos < blockText.size()) {
         const LineSpan span = NextLine(blockText, pos);
+        const std::size_t lineEnd = static_cast<std::size_t>(span.line.data() - blockText.data()) +
+                                    span.line.size();
         pos = span.next;
         if (!inHeader) {
             if (IsTopSeparator(span.line)) {
                 topMark_ = span.line[36];
                 hasTop_ = true;
                 inHeader = true;
+                headerBegin = headerEnd = pos;
             }
         } else if (IsBodySeparator(span.line)) {
             bodyMark_ = span.line[36];
@@ -205,8 +210,8 @@ LogData::LogData(std::string_view blockText) {
             sawBodySeparator = true;
             break;
         } else {
-            header.append(span.line);
-            header.append(kCrLf);
+            if (pos != lineEnd + 2 || blockText[lineEnd] != '\r') headerCrLf = false;
+            headerEnd = pos;
         }
     }
 
@@ -215,13 +220,34 @@ LogData::LogData(std::string_view blockText) {
         bodyMark_ = 0;
         return;
     }
-    if (header.size() > 2) header.resize(header.size() - 2);
-    else header.clear();
     headerMode_ = ModeOfMark(topMark_, '=');
     bodyMode_ = ModeOfMark(bodyMark_, '-');
 
-    // The header fields are packed first; the body, usually most of the block, is
-    // copied once at the end.
+    // The header text is its lines joined by CR LF. When they already stand so in
+    // the block and the block's storage is kept, the header stays there.
+    const std::string_view headerLines = blockText.substr(headerBegin, headerEnd - headerBegin);
+    std::string header;
+    if (headerCrLf) {
+        const std::string_view joined = headerLines.substr(0, headerLines.size() > 2 ? headerLines.size() - 2 : 0);
+        if (storage && !joined.empty()) {
+            storage_ = storage;
+            headerStored_ = true;
+            headerData_ = joined.data();
+            headerSize_ = static_cast<std::uint32_t>(joined.size());
+        } else {
+            header.assign(joined);
+        }
+    } else {
+        ForEachLine(headerLines, [&](std::string_view line) {
+            header.append(line);
+            header.append(kCrLf);
+        });
+        if (header.size() > 2) header.resize(header.size() - 2);
+        else header.clear();
+    }
+
+    // The header fields are packed first; a body that cannot stay in the storage
+    // is copied once at the end.
     text_ = std::move(header);
     for (int i = 0; i < kHeaderText; ++i) end_[i] = 0;
     end_[kHeaderText] = static_cast<std::uint32_t>(text_.size());
@@ -237,11 +263,20 @@ LogData::LogData(std::string_view blockText) {
         }
     }
     const std::string_view rest = blockText.substr(pos);
+    const bool asStored = IsCrLfText(rest);
+    if (asStored && storage && !rest.empty()) {
+        if (!storage_) storage_ = storage;
+        bodyStored_ = true;
+        bodyData_ = rest.data();
+        bodySize_ = rest.size();
+        if (headerMode_ != kModeEncrypted) ParseHeader();
+        return;
+    }
     // The parsed fields are packed with room for the body, so appending it below
     // moves nothing.
     if (headerMode_ != kModeEncrypted) ParseHeaderReserving(rest.size());
 
-    if (IsCrLfText(rest)) {
+    if (asStored) {
         text_.reserve(text_.size() + rest.size());
         text_.append(rest);
     } else {
@@ -259,14 +294,21 @@ void LogData::SetFields(int first, const std::string_view* values, int count, st
     std::size_t total = text_.size();
     for (int i = 0; i < count; ++i) total += values[i].size();
     packed.reserve(total + extraCapacity);
+    const bool newHeader = kHeaderText >= first && kHeaderText < first + count;
     for (int id = 0; id < kFieldCount - 1; ++id) {
         if (id >= first && id < first + count) packed.append(values[id - first]);
-        else packed.append(Field(id));
+        else if (id != kHeaderText || !headerStored_) packed.append(Field(id));
         ends[id] = static_cast<std::uint32_t>(packed.size());
     }
-    packed.append(BodyText());
+    if (!bodyStored_) packed.append(BodyText());
     text_.swap(packed);
     std::copy(std::begin(ends), std::end(ends), std::begin(end_));
+    if (newHeader) {
+        headerStored_ = false;
+        headerData_ = nullptr;
+        headerSize_ = 0;
+        if (!bodyStored_) storage_.reset();
+    }
 }
 
 void LogData::SetHeaderText(std::string_view text) {
@@ -407,9 +449,26 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity) {
     SetFields(kDirection, values, kHeaderText, extraCapacity);
 }
 
-void LogData::AppendBody(std::string_view text) { text_.append(text); }
+void LogData::OwnBody() {
+    if (!bodyStored_) return;
+    text_.reserve(text_.size() + bodySize_);
+    text_.append(bodyData_, bodySize_);
+    bodyStored_ = false;
+    bodyData_ = nullptr;
+    bodySize_ = 0;
+    if (!headerStored_) storage_.reset();
+}
+
+void LogData::AppendBody(std::string_view text) {
+    OwnBody();
+    text_.append(text);
+}
 
 void LogData::TruncateBody(std::size_t length) {
+    if (bodyStored_) {
+        bodySize_ = std::min(bodySize_, length);
+        return;
+    }
     const std::size_t start = end_[kHeaderText];
     if (start + length < text_.size()) text_.resize(start + length);
 }

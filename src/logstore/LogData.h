@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,7 +25,9 @@ class LogData {
 public:
     LogData() = default;
     // Builds the record from the text of one block (its lines, each ended by CR LF).
-    explicit LogData(std::string_view blockText);
+    // When `storage` keeps blockText's bytes alive and unchanged, a body that needs
+    // no conversion stays in it instead of being copied.
+    explicit LogData(std::string_view blockText, const std::shared_ptr<const void>& storage = {});
 
     // Header fields. List fields hold one entry per addressee line, each followed by ",".
     std::string_view Direction() const { return Field(kDirection); }
@@ -94,8 +97,10 @@ public:
     // it was read (mode 2) instead of as the failure text.
     std::string SaveBody(int toMode, std::string_view password, int* writtenMode = nullptr);
 
-    // Bytes held by this record's text (for memory accounting).
-    std::size_t TextBytes() const { return text_.size(); }
+    // Bytes of this record's text: every field, the body included.
+    std::size_t TextBytes() const {
+        return text_.size() + (headerStored_ ? headerSize_ : 0) + (bodyStored_ ? bodySize_ : 0);
+    }
 
 private:
     enum FieldId : int {
@@ -104,6 +109,8 @@ private:
     };
 
     std::string_view Field(int id) const {
+        if (id == kBodyText && bodyStored_) return std::string_view(bodyData_, bodySize_);
+        if (id == kHeaderText && headerStored_) return std::string_view(headerData_, headerSize_);
         const std::uint32_t b = id == 0 ? 0 : end_[id - 1];
         const std::size_t e = id == kBodyText ? text_.size() : end_[id];
         return std::string_view(text_).substr(b, e - b);
@@ -119,9 +126,19 @@ private:
     // rewriting would lose).
     std::optional<std::string> DecodeExactly(std::string_view stored, int mode);
 
+    // Copies a body kept in shared storage into text_, so that it can change.
+    void OwnBody();
+
     // All text fields in one buffer, in FieldId order; end_[i] is where field i ends.
-    // The body comes last so that appending to it is cheap.
+    // The body comes last so that appending to it is cheap. A header or body read
+    // as it stands is not copied: it stays in the shared read buffer (storage_)
+    // until it changes, and its place in text_ is empty.
     std::string text_;
+    std::shared_ptr<const void> storage_;
+    const char* headerData_ = nullptr;
+    const char* bodyData_ = nullptr;
+    std::uint32_t headerSize_ = 0;
+    std::size_t bodySize_ = 0;
     std::uint32_t end_[kFieldCount - 1] = {};
     std::string cipherKey_;
     int bodyMode_ = 0;
@@ -134,6 +151,8 @@ private:
     bool passwordOk_ = true;
     bool deleted_ = false;
     bool headerDecrypted_ = false;
+    bool headerStored_ = false;  // HeaderText is headerData_ in storage_
+    bool bodyStored_ = false;    // BodyText is bodyData_ in storage_
 };
 
 }  // namespace qx

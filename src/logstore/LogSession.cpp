@@ -1,8 +1,13 @@
 #include "logstore/LogSession.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <deque>
 #include <future>
+#include <memory>
 #include <cstring>
 
 #include "platform/FileSystem.h"
@@ -13,7 +18,11 @@ namespace qx {
 
 namespace {
 
+ReadTuning g_tuning;
+
 constexpr std::size_t kReadChunk = 4 << 20;
+constexpr std::size_t kMinRead = 4096;
+constexpr std::size_t kReadSlack = 64;  // lets the read that finds the end need no new buffer
 constexpr std::size_t kWriteChunk = 1 << 20;
 constexpr std::size_t kFingerprint = 64;
 // A separator is 37 cp932 bytes; in UTF-8 it could take at most a few more.
@@ -23,6 +32,8 @@ constexpr std::string_view kCrLf = "\r\n";
 std::string Bracketed(const std::string& path) { return "[" + path + "]"; }
 
 }  // namespace
+
+void SetReadTuning(const ReadTuning& tuning) { g_tuning = tuning; }
 
 std::vector<std::string_view> SplitNames(std::string_view text) {
     std::vector<std::string_view> names;
@@ -79,30 +90,250 @@ bool LogSession::AdoptRecord(LogData&& built, std::string_view blockText) {
 
 namespace {
 
-// Builds the record of every block. Blocks are independent of each other, so a
-// large batch is shared between two threads. With a known password, encrypted
-// headers are opened here too.
-void BuildRecords(const std::vector<std::string_view>& texts, std::vector<LogData>& out,
-                  const std::string& password) {
-    out.resize(texts.size());
-    auto build = [&](std::size_t from, std::size_t to) {
-        for (std::size_t i = from; i < to; ++i) {
-            LogData r(texts[i]);
+// Cuts lines of a read buffer into blocks and builds their records. A block whose
+// lines all end in CR LF and need no conversion is kept as a place in the buffer,
+// without copying; only a block with a line to change is assembled in a copy.
+// Two scanners can work on two parts of one buffer at once, each part starting at
+// a top separator line.
+struct BlockScanner {
+    struct Pending {
+        std::uint64_t offset;
+        std::size_t begin, length;  // in the buffer, for a block read as it stands
+        int copy;                   // index into `copies`, or -1
+    };
+
+    const char* base = nullptr;   // the buffer
+    std::uint64_t baseOffset = 0; // file offset of base[0]
+    bool inBlocks = false;
+    bool blockClean = true;
+    std::size_t blockBegin = 0;
+    std::uint64_t blockOffset = 0;
+    std::string blockCopy;
+    std::string converted;
+    std::vector<Pending> pending;
+    std::deque<std::string> copies;
+    std::vector<LogData> built;
+
+    std::string_view Text(std::size_t i) const {
+        const Pending& p = pending[i];
+        return p.copy >= 0 ? std::string_view(copies[static_cast<std::size_t>(p.copy)])
+                           : std::string_view(base + p.begin, p.length);
+    }
+
+    // Ends the block being read at endIndex.
+    void Finish(std::size_t endIndex) {
+        if (!inBlocks) return;
+        if (blockClean) {
+            if (endIndex > blockBegin) pending.push_back({blockOffset, blockBegin, endIndex - blockBegin, -1});
+        } else if (!blockCopy.empty()) {
+            copies.push_back(std::move(blockCopy));
+            blockCopy.clear();
+            pending.push_back({blockOffset, 0, 0, static_cast<int>(copies.size()) - 1});
+        }
+    }
+
+    // One line [ls, contentEnd) whose line end (if any) runs to the next line.
+    // A line without its line end may still grow (the messenger may be writing
+    // it), so it never opens a block: mayOpenBlock is false for it.
+    void Line(std::size_t ls, std::size_t contentEnd, bool crlf, bool mayOpenBlock = true) {
+        std::string_view line(base + ls, contentEnd - ls);
+        bool changed = !crlf;
+        if (!IsAscii(line)) {
+            converted.assign(line);
+            if (ConvertUtf8LineInPlace(converted)) {
+                line = converted;
+                changed = true;
+            }
+        }
+        if (mayOpenBlock && IsTopSeparator(line)) {
+            Finish(ls);
+            StartBlock(ls, !changed);
+            if (!blockClean) {
+                blockCopy.assign(line);
+                blockCopy.append(kCrLf);
+            }
+        } else if (inBlocks) {
+            if (blockClean && changed) {
+                blockClean = false;
+                blockCopy.assign(base + blockBegin, ls - blockBegin);
+            }
+            if (!blockClean) {
+                blockCopy.append(line);
+                blockCopy.append(kCrLf);
+            }
+        }
+    }
+
+    void StartBlock(std::size_t ls, bool clean) {
+        inBlocks = true;
+        blockOffset = baseOffset + ls;
+        blockBegin = ls;
+        blockClean = clean;
+    }
+
+    // The line starting at ls and ending with the line feed at nl.
+    void LineTo(std::size_t ls, std::size_t nl) {
+        const bool crlf = nl > ls && base[nl - 1] == '\r';
+        Line(ls, crlf ? nl - 1 : nl, crlf);
+    }
+
+    // The complete lines in [from, to); to is just behind a line feed.
+    void Lines(std::size_t from, std::size_t to) {
+#if defined(__SSE2__)
+        if (!g_tuning.lineByLine) {
+            FastLines(from, to);
+            return;
+        }
+#endif
+        SlowLines(from, to);
+    }
+
+    void SlowLines(std::size_t from, std::size_t to) {
+        while (from < to) {
+            const char* nlp = static_cast<const char*>(std::memchr(base + from, '\n', to - from));
+            const std::size_t nl = static_cast<std::size_t>(nlp - base);
+            LineTo(from, nl);
+            from = nl + 1;
+        }
+    }
+
+#if defined(__SSE2__)
+    // Most lines need nothing: a line inside a block read as it stands that ends
+    // in CR LF and is not UTF-8, or any line outside a block but a separator.
+    // Sixty-four bytes at a time, only these lines go through Line():
+    //  - a line starting with "=" (a separator, or a line that converts to one);
+    //  - a line ending in a bare LF;
+    //  - a line whose first byte above 0x7F could start UTF-8 (0xC2..0xF4 followed
+    //    by 0x80..0xBF); any other such line is no UTF-8 and stays as it is.
+    // Inside a block already being copied, every line goes through Line().
+    void FastLines(std::size_t from, std::size_t to) {
+        std::size_t pos = from;        // where the next window starts
+        std::size_t lineStart = from;  // start of the line pos is in
+        bool highSeen = false;         // that line's first high byte was looked at
+        alignas(16) unsigned char tail[64];
+        while (pos < to) {
+            if (inBlocks && !blockClean) {
+                const char* nlp = static_cast<const char*>(std::memchr(base + pos, '\n', to - pos));
+                const std::size_t nl = static_cast<std::size_t>(nlp - base);
+                LineTo(lineStart, nl);
+                pos = lineStart = nl + 1;
+                highSeen = false;
+                continue;
+            }
+            const std::size_t avail = to - pos;
+            const unsigned char* w = reinterpret_cast<const unsigned char*>(base + pos);
+            std::uint64_t valid = ~std::uint64_t{0};
+            if (avail < 64) {
+                std::memset(tail, 0, sizeof tail);
+                std::memcpy(tail, w, avail);
+                w = tail;
+                valid = (std::uint64_t{1} << avail) - 1;
+            }
+            std::uint64_t nlm = 0, crm = 0, eqm = 0, him = 0;
+            for (int k = 0; k < 4; ++k) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 16 * k));
+                const auto bits = [&](__m128i m) {
+                    return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(m))) << (16 * k);
+                };
+                nlm |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
+                crm |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+                eqm |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('=')));
+                him |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v))) << (16 * k);
+            }
+            nlm &= valid;
+            crm &= valid;
+            eqm &= valid;
+            him &= valid;
+            const std::uint64_t starts = (nlm << 1) | (pos == lineStart ? 1u : 0u);
+            const std::uint64_t crBefore = (crm << 1) | (pos > lineStart && base[pos - 1] == '\r' ? 1u : 0u);
+            std::uint64_t events = (starts & eqm) | (nlm & ~crBefore);
+            // The first high byte of each line.
+            std::uint64_t high = him;
+            if (highSeen) high &= nlm ? ~((nlm & -nlm) * 2 - 1) : 0;
+            bool highOpen = false;
+            while (high) {
+                const int p = __builtin_ctzll(high);
+                const unsigned char b = w[p];
+                if (b >= 0xC2 && b <= 0xF4) {
+                    const unsigned char next = static_cast<unsigned char>(base[pos + static_cast<std::size_t>(p) + 1]);
+                    if (next >= 0x80 && next <= 0xBF) events |= std::uint64_t{1} << p;
+                }
+                const std::uint64_t after = p == 63 ? 0 : nlm & ~((std::uint64_t{2} << p) - 1);
+                if (!after) {
+                    highOpen = true;
+                    break;
+                }
+                const std::uint64_t through = (after & -after) * 2 - 1;  // up to that line feed
+                high &= ~through;
+            }
+            if (!events) {
+                if (nlm) lineStart = pos + 64 - static_cast<std::size_t>(__builtin_clzll(nlm));
+                highSeen = highOpen || (!nlm && highSeen);
+                pos += std::min<std::size_t>(avail, 64);
+                continue;
+            }
+            // The line of the first event goes through Line(); go on behind it.
+            const int e = __builtin_ctzll(events);
+            const std::uint64_t below = nlm & ((std::uint64_t{1} << e) - 1);
+            const std::size_t ls = below ? pos + 64 - static_cast<std::size_t>(__builtin_clzll(below)) : lineStart;
+            const std::uint64_t atOrAfter = nlm & ~((std::uint64_t{1} << e) - 1);
+            std::size_t nl;
+            if (atOrAfter) {
+                nl = pos + static_cast<std::size_t>(__builtin_ctzll(atOrAfter));
+            } else {
+                const std::size_t from2 = pos + static_cast<std::size_t>(e);
+                nl = static_cast<std::size_t>(
+                    static_cast<const char*>(std::memchr(base + from2, '\n', to - from2)) - base);
+            }
+            LineTo(ls, nl);
+            pos = lineStart = nl + 1;
+            highSeen = false;
+        }
+    }
+#endif
+
+    // Builds the records of the pending blocks into `built`. With a known
+    // password, encrypted headers are opened here too.
+    void Build(const std::shared_ptr<const void>& storage, const std::string& password) {
+        built.clear();
+        built.reserve(pending.size());
+        const std::shared_ptr<const void> none;
+        for (std::size_t i = 0; i < pending.size(); ++i) {
+            LogData& r = built.emplace_back(Text(i), pending[i].copy < 0 ? storage : none);
             if (r.HeaderMode() == kModeEncrypted && !password.empty()) {
                 r.DecryptHeader(kModeEncrypted, password);
                 if (!r.HeaderEncrypted()) r.ParseHeader();
             }
-            out[i] = std::move(r);
         }
-    };
-    const std::size_t n = texts.size();
-    if (n < 256) {
-        build(0, n);
-        return;
     }
-    auto other = std::async(std::launch::async, build, n / 2, n);
-    build(0, n / 2);
-    other.get();
+
+    void Clear() {
+        pending.clear();
+        copies.clear();
+        built.clear();
+    }
+};
+
+// Where a part of [from, to) may start for a second scanner: the start of a top
+// separator line at or after `from` whose line ends before `to`, or `to`.
+std::size_t NextSeparatorLine(const char* base, std::size_t from, std::size_t to) {
+    static constexpr char kNeedle[] = "\n====================================";  // LF and 36 "="
+    const std::size_t needle = sizeof kNeedle - 1;
+    std::size_t at = from > 0 ? from - 1 : 0;
+    while (to - at > needle) {
+        const void* hit = memmem(base + at, to - at, kNeedle, needle);
+        if (!hit) return to;
+        const std::size_t ls = static_cast<std::size_t>(static_cast<const char*>(hit) - base) + 1;
+        // 36 "=", one more byte, then the line end: CR LF, or LF.
+        const std::size_t mark = ls + 36;
+        if (mark + 1 < to && base[mark] != '\n') {
+            const bool lf = base[mark + 1] == '\n';
+            const bool crlf = mark + 2 < to && base[mark + 1] == '\r' && base[mark + 2] == '\n';
+            if ((lf && base[mark] != '\r') || crlf) return ls;
+        }
+        at = ls;
+    }
+    return to;
 }
 
 }  // namespace
@@ -261,59 +492,42 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     int lastPercent = -1;
     bool gaveUp = false;
 
-    // The file is read in large chunks into `buf`. A block whose lines all end in
-    // CR LF and need no conversion is handed on as a view of the buffer, without
-    // copying its lines; only a block with a line to change is assembled in
-    // `blockCopy`. The buffer keeps the bytes of the block being read.
-    std::vector<char> buf(kReadChunk);
+    // The file is read in large chunks into `buf`; `scanner` cuts its complete
+    // lines into blocks. Records keep their text in the buffer they were read
+    // into, so a buffer that records use is never written again: reading on takes
+    // a new one.
+    std::shared_ptr<char[]> buf;
+    std::size_t bufSize = 0;
     std::uint64_t bufStart = readFrom;  // file offset of buf[0]
     std::size_t dataEnd = 0;            // valid bytes in buf
     std::size_t scan = 0;               // start of the next line
-    bool inBlocks = false;
-    bool blockClean = true;
-    std::size_t blockBegin = 0;
-    std::uint64_t blockOffset = 0;
-    std::string blockCopy;
-    std::string converted;
+    BlockScanner scanner;
+    BlockScanner second;                // the later part of a large chunk
     bool skippingLongLine = !full && readFrom == LoadedSize && resumeInLongLine_;
     bool readError = false;
     bool eof = false;
+    const std::string noPassword;
+    std::uint64_t blocksTaken = 0;  // blocks handed on in this read
 
-    // Blocks wait in `pending` (as places in the buffer, or copies) until the
-    // buffer is about to move or the file ends; then their records are built
-    // together and taken in, in file order.
-    struct Pending {
-        std::uint64_t offset;
-        std::size_t begin, length;  // in buf, for a block read as it stands
-        int copy;                   // index into `copies`, or -1
-    };
-    std::vector<Pending> pending;
-    std::deque<std::string> copies;
-    std::vector<std::string_view> texts;
-    std::vector<LogData> built;
-
-    auto finishBlock = [&](std::size_t endIndex) {
-        if (!inBlocks) return;
-        if (blockClean) {
-            if (endIndex > blockBegin) pending.push_back({blockOffset, blockBegin, endIndex - blockBegin, -1});
-        } else if (!blockCopy.empty()) {
-            copies.push_back(std::move(blockCopy));
-            blockCopy.clear();
-            pending.push_back({blockOffset, 0, 0, static_cast<int>(copies.size()) - 1});
+    // Takes in the records built for a scanner's blocks, in file order.
+    auto adopt = [&](BlockScanner& sc) -> bool {
+        if (!sc.pending.empty() && records.size() + sc.pending.size() > records.capacity()) {
+            // Room for as many records as the file seems to hold, judged by what
+            // was read so far, so that the collection is not moved again and again.
+            const std::uint64_t done = sc.pending.back().offset - readFrom + 1;
+            const std::uint64_t total = info.size > readFrom ? info.size - readFrom : done;
+            const std::uint64_t guess = (sc.pending.size() + blocksTaken) *
+                                        std::max<std::uint64_t>(total, done) / done;
+            records.reserve(std::max<std::size_t>(
+                {records.size() + sc.pending.size(), records.capacity() * 3 / 2,
+                 firstNew + static_cast<std::size_t>(std::min<std::uint64_t>(guess + guess / 16, 1u << 30))}));
+            sys::AdviseLargePages(records.data() + records.size(),
+                                  (records.capacity() - records.size()) * sizeof(LogData));
         }
-    };
-
-    auto flushPending = [&]() -> bool {
-        if (pending.empty()) return true;
-        texts.clear();
-        for (const Pending& p : pending) {
-            texts.push_back(p.copy >= 0 ? std::string_view(copies[static_cast<std::size_t>(p.copy)])
-                                        : std::string_view(buf.data() + p.begin, p.length));
-        }
-        BuildRecords(texts, built, suppressPasswordPrompt_ ? std::string() : CurrentPassword);
+        blocksTaken += sc.pending.size();
         bool ok = true;
-        for (std::size_t i = 0; i < pending.size() && ok; ++i) {
-            if (!AddBlockTracked(texts[i], pending[i].offset, &built[i])) {
+        for (std::size_t i = 0; i < sc.pending.size() && ok; ++i) {
+            if (!AddBlockTracked(sc.Text(i), sc.pending[i].offset, &sc.built[i])) {
                 if (full) {
                     ok = false;
                     break;
@@ -324,7 +538,8 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
                 suppressPasswordPrompt_ = true;
             }
             if (full) {
-                const int percent = static_cast<int>(std::min<std::uint64_t>(pending[i].offset / step, 100));
+                const int percent =
+                    static_cast<int>(std::min<std::uint64_t>(sc.pending[i].offset / step, 100));
                 if (percent != lastPercent) {
                     lastPercent = percent;
                     ui_.Progress(percent);
@@ -332,87 +547,122 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
                 }
             }
         }
-        pending.clear();
-        copies.clear();
-        built.clear();
+        sc.Clear();
+        return ok;
+    };
+    auto password = [&]() -> const std::string& {
+        return suppressPasswordPrompt_ ? noPassword : CurrentPassword;
+    };
+    auto flushPending = [&]() -> bool {
+        if (scanner.pending.empty()) return true;
+        scanner.Build(std::shared_ptr<const void>(buf), password());
+        return adopt(scanner);
+    };
+
+    // The complete lines [from, to). A large stretch is shared with a second
+    // thread from a top separator line near its middle on: each thread cuts and
+    // builds its own part, and the records are taken in in file order.
+    auto scanLines = [&](std::size_t from, std::size_t to) -> bool {
+        const std::size_t split = to - from >= g_tuning.splitAbove
+                                      ? NextSeparatorLine(buf.get(), from + (to - from) / 2, to)
+                                      : to;
+        if (split >= to) {
+            scanner.Lines(from, to);
+            return true;
+        }
+        const std::shared_ptr<const void> storage(buf);
+        second.base = buf.get();
+        second.baseOffset = bufStart;
+        auto later = std::async(std::launch::async, [&] {
+            second.Lines(split, to);
+            // Its last block may go on in the next chunk: build only the finished ones.
+            second.Build(storage, password());
+        });
+        scanner.Lines(from, split);
+        scanner.Finish(split);
+        scanner.Build(storage, password());
+        later.get();
+        bool ok = adopt(scanner);
+        // The second part's state goes on; its built records are taken in now.
+        std::swap(scanner.pending, second.pending);
+        std::swap(scanner.copies, second.copies);
+        std::swap(scanner.built, second.built);
+        ok = ok && adopt(scanner);
+        second.Clear();
+        scanner.inBlocks = second.inBlocks;
+        scanner.blockClean = second.blockClean;
+        scanner.blockBegin = second.blockBegin;
+        scanner.blockOffset = second.blockOffset;
+        scanner.blockCopy = std::move(second.blockCopy);
+        second.inBlocks = false;
+        second.blockCopy.clear();
         return ok;
     };
 
-    // One line [ls, contentEnd) whose line end (if any) runs to lineEnd.
-    // A line without its line end may still grow (the messenger may be writing
-    // it), so it never opens a block: mayOpenBlock is false for it.
-    auto handleLine = [&](std::size_t ls, std::size_t contentEnd, bool crlf, bool mayOpenBlock = true) {
-        std::string_view line(buf.data() + ls, contentEnd - ls);
-        bool changed = !crlf;
-        if (!IsAscii(line)) {
-            converted.assign(line);
-            if (ConvertUtf8LineInPlace(converted)) {
-                line = converted;
-                changed = true;
-            }
-        }
-        if (mayOpenBlock && IsTopSeparator(line)) {
-            finishBlock(ls);
-            inBlocks = true;
-            blockOffset = bufStart + ls;
-            blockBegin = ls;
-            blockClean = !changed;
-            if (!blockClean) {
-                blockCopy.assign(line);
-                blockCopy.append(kCrLf);
-            }
-        } else if (inBlocks) {
-            if (blockClean && changed) {
-                blockClean = false;
-                blockCopy.assign(buf.data() + blockBegin, ls - blockBegin);
-            }
-            if (!blockClean) {
-                blockCopy.append(line);
-                blockCopy.append(kCrLf);
-            }
-        }
+    auto givenUp = [&]() {
+        if (full) ui_.ProgressEnd();
+        suppressPasswordPrompt_ = false;
+        result.status = LoadStatus::PasswordGivenUp;
+        result.fullRead = full;
+        return result;
     };
 
     while (true) {
-        const char* base = buf.data();
-        const void* nlp = scan < dataEnd ? std::memchr(base + scan, '\n', dataEnd - scan) : nullptr;
-        if (nlp) {
-            const std::size_t nl = static_cast<std::size_t>(static_cast<const char*>(nlp) - base);
-            if (skippingLongLine) {
+        const char* base = buf.get();
+        scanner.base = base;
+        scanner.baseOffset = bufStart;
+        if (skippingLongLine && scan < dataEnd) {
+            if (const void* nlp = std::memchr(base + scan, '\n', dataEnd - scan)) {
                 skippingLongLine = false;  // the end of a line too long to be a separator
+                scan = static_cast<std::size_t>(static_cast<const char*>(nlp) - base) + 1;
             } else {
-                const bool crlf = nl > scan && base[nl - 1] == '\r';
-                handleLine(scan, crlf ? nl - 1 : nl, crlf);
+                scan = dataEnd;
             }
-            scan = nl + 1;
-            continue;
+        }
+        if (!skippingLongLine && scan < dataEnd) {
+            if (const void* lastNl = memrchr(base + scan, '\n', dataEnd - scan)) {
+                const std::size_t to = static_cast<std::size_t>(static_cast<const char*>(lastNl) - base) + 1;
+                if (!scanLines(scan, to)) return givenUp();
+                scan = to;
+            }
         }
         if (eof) break;
         // Need more bytes: keep what is still needed, then read on.
-        std::size_t keep = (inBlocks && blockClean) ? blockBegin : scan;
-        if (!inBlocks && dataEnd - scan > kLongestSeparatorLine) {
+        std::size_t keep = (scanner.inBlocks && scanner.blockClean) ? scanner.blockBegin : scan;
+        if (!scanner.inBlocks && dataEnd - scan > kLongestSeparatorLine) {
             // Outside a block only a separator line matters, and a long line is
             // none: do not hold it (a file may be gigabytes of one line).
             skippingLongLine = true;
             keep = dataEnd;
             scan = dataEnd;
         }
-        if (!flushPending()) {
-            if (full) ui_.ProgressEnd();
-            suppressPasswordPrompt_ = false;
-            result.status = LoadStatus::PasswordGivenUp;
-            result.fullRead = full;
-            return result;
+        if (!flushPending()) return givenUp();
+        // The next buffer: the bytes kept, then room for what the file still
+        // holds (as far as its size said), at most a chunk at a time, so that a
+        // short read does not pin a large buffer.
+        const std::size_t kept = dataEnd - keep;
+        const std::uint64_t seen = bufStart + dataEnd;
+        const std::uint64_t left = info.size > seen ? info.size - seen : 0;
+        const std::size_t room = static_cast<std::size_t>(
+            std::min<std::uint64_t>(std::max<std::uint64_t>(left + kReadSlack, kMinRead), kReadChunk));
+        std::size_t wanted = kept + room;
+        if (kept == bufSize && bufSize > 0) wanted = std::max(wanted, bufSize * 2);
+        wanted = sys::ReadBufferSize(wanted);
+        if (buf.use_count() > 1 || wanted > bufSize) {
+            std::shared_ptr<char[]> next = sys::NewReadBuffer(wanted);
+            if (kept > 0) std::memcpy(next.get(), buf.get() + keep, kept);
+            buf = std::move(next);
+            bufSize = wanted;
+        } else if (keep > 0 && kept > 0) {
+            std::memmove(buf.get(), buf.get() + keep, kept);
         }
         if (keep > 0) {
-            std::memmove(buf.data(), buf.data() + keep, dataEnd - keep);
             dataEnd -= keep;
             scan -= keep;
-            if (inBlocks && blockClean) blockBegin -= keep;
+            if (scanner.inBlocks && scanner.blockClean) scanner.blockBegin -= keep;
             bufStart += keep;
         }
-        if (dataEnd == buf.size()) buf.resize(buf.size() * 2);
-        const long long n = in.Read(buf.data() + dataEnd, buf.size() - dataEnd);
+        const long long n = in.Read(buf.get() + dataEnd, bufSize - dataEnd);
         if (n < 0) {
             readError = true;
             eof = true;
@@ -432,18 +682,13 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     endedOnLineEnd_ = scan == dataEnd;
     resumeOffset_ = pos;
     if (scan < dataEnd) {
-        const bool wasInBlocks = inBlocks;
+        const bool wasInBlocks = scanner.inBlocks;
         const std::uint64_t partialStart = bufStart + scan;
-        handleLine(scan, dataEnd, false, false);
-        if (!wasInBlocks && !inBlocks) resumeOffset_ = partialStart;
+        scanner.Line(scan, dataEnd, false, false);
+        if (!wasInBlocks && !scanner.inBlocks) resumeOffset_ = partialStart;
     }
-    finishBlock(dataEnd);
-    if (!flushPending()) {
-        if (full) ui_.ProgressEnd();
-        result.status = LoadStatus::PasswordGivenUp;
-        result.fullRead = full;
-        return result;
-    }
+    scanner.Finish(dataEnd);
+    if (!flushPending()) return givenUp();
     suppressPasswordPrompt_ = false;
 
     LoadedSize = pos;

@@ -126,6 +126,14 @@ private:
     std::string loadedFingerprint_;  // the bytes just before LoadedSize
 };
 
+// How reading cuts a file into blocks. Only tests and fuzzing change it, to check
+// the fast paths against the plain ones; the defaults are what the program uses.
+struct ReadTuning {
+    bool lineByLine = false;            // look at every line, not 64 bytes at a time
+    std::size_t splitAbove = 1u << 20;  // stretches this long are shared by two threads
+};
+void SetReadTuning(const ReadTuning& tuning);
+
 // Whether closing the program should save the log encrypted: only the last
 // record decides, since the messenger appends at the end.
 bool NeedsEncryptionAtExit(const std::vector<LogData>& records, int saveType, bool autoEncode,

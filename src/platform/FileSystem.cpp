@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -10,9 +11,11 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <new>
 #include <thread>
 
 namespace qx::sys {
@@ -364,5 +367,41 @@ std::string UserName() {
 }
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+}  // namespace qx::sys
+
+namespace qx::sys {
+
+namespace {
+constexpr std::size_t kLargePage = 2u << 20;
+}
+
+std::size_t ReadBufferSize(std::size_t size) {
+    if (size < kLargePage) return size;
+    return (size + kLargePage - 1) / kLargePage * kLargePage;
+}
+
+void AdviseLargePages(void* data, std::size_t size) {
+#ifdef MADV_HUGEPAGE
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t from = (start + kLargePage - 1) / kLargePage * kLargePage;
+    const std::uintptr_t to = (start + size) / kLargePage * kLargePage;
+    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
+std::shared_ptr<char[]> NewReadBuffer(std::size_t size) {
+    size = ReadBufferSize(size);
+    if (size < kLargePage) return std::shared_ptr<char[]>(new char[size]);
+    void* p = nullptr;
+    if (posix_memalign(&p, kLargePage, size) != 0) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    madvise(p, size, MADV_HUGEPAGE);  // only advice: without it, plain pages
+#endif
+    return std::shared_ptr<char[]>(static_cast<char*>(p), [](char* q) { std::free(q); });
+}
 
 }  // namespace qx::sys

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -114,5 +115,15 @@ std::string UserName();
 
 // Sleeps for the given milliseconds.
 void SleepMs(int ms);
+
+// A buffer of `size` uninitialised bytes for large reads. Big ones are aligned so
+// that the system can back them with large pages, which fills them much faster.
+// Its size is ReadBufferSize(size), at least `size`: use all of it.
+std::shared_ptr<char[]> NewReadBuffer(std::size_t size);
+std::size_t ReadBufferSize(std::size_t size);
+
+// Lets the system back the untouched memory [data, data + size) with large pages
+// (advice only, for big arrays about to be filled).
+void AdviseLargePages(void* data, std::size_t size);
 
 }  // namespace qx::sys

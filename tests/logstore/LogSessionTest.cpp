@@ -105,6 +105,103 @@ TEST_F(Reading, MissingAndUnreadableFilesLeaveTheOpenLog) {
     EXPECT_EQ(s.records.size(), 1u);
 }
 
+// Every field of every record, one text per record.
+std::vector<std::string> Snapshot(const LogSession& session) {
+    std::vector<std::string> out;
+    for (const LogData& r : session.records) {
+        std::string t;
+        for (std::string_view f : {r.Direction(), r.UserName(), r.BracketName(), r.GroupName(), r.HostName(),
+                                   r.IpAddress(), r.Year(), r.Month(), r.Day(), r.WeekDay(), r.Time(),
+                                   r.AttachLine(), r.DateNote(), r.HeaderText(), r.BodyText()}) {
+            t.append(f);
+            t.push_back('\x1f');
+        }
+        t += r.TopSeparator() + r.BodySeparator() + std::to_string(r.HeaderMode()) +
+             std::to_string(r.BodyMode()) + std::to_string(r.AddresseeCount());
+        out.push_back(std::move(t));
+    }
+    return out;
+}
+
+// Several megabytes of blocks of every kind the reader treats apart: CR LF and
+// LF line ends, UTF-8 lines, lines starting with "=", separators written in
+// UTF-8, blocks that are no message, long lines, text in front of the first block.
+std::string VariedLog(std::size_t bytes) {
+    std::uint32_t seed = 12345;
+    auto next = [&](std::uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    const std::vector<std::string> lines = {
+        "plain ascii line",
+        "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x95\xB6",          // cp932
+        "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E",               // UTF-8, converted
+        "\xE0\x80\x41 cp932 that starts like UTF-8",
+        "= not a separator",
+        std::string(36, '=') + "x and more",
+        std::string(36, '=') + "\xEF\xBD\xB1",                    // UTF-8 separator: a block starts
+        "> quoted " + std::string(150, 'q'),
+        "",
+    };
+    std::string out = "text before the first block\r\n" + std::string(100, 'p') + "\r\n";
+    int n = 0;
+    while (out.size() < bytes) {
+        std::string block;
+        if (next(40) == 0) {
+            block = kTop + "\r\nno header\r\n" + kBody + "\r\nfolded\r\n";
+        } else {
+            std::string body;
+            for (std::uint32_t k = 0, m = 1 + next(12); k < m; ++k) body += lines[next(lines.size())] + "\n";
+            block = Msg("user" + std::to_string(n % 37) + " (grp/host" + std::to_string(n % 11) + "/10.0.0." +
+                            std::to_string(n % 200) + ")",
+                        "Mon Jan  5 09:03:01 2004", body, n % 3 ? "From" : "To");
+        }
+        if (next(25) == 0) {
+            for (std::size_t p; (p = block.find("\r\n")) != std::string::npos;) block.erase(p, 1);
+        }
+        out += block;
+        ++n;
+    }
+    return out;
+}
+
+TEST_F(Reading, LargeFilesReadAlikeEveryWay) {
+    const std::string text = VariedLog(5u << 20);
+    WriteFile(log, text);
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    const std::vector<std::string> expected = Snapshot(s);
+    ASSERT_GT(expected.size(), 10000u);
+    EXPECT_EQ(s.LoadedSize, text.size());
+
+    // Line by line on one thread, and shared between two threads at every chance.
+    for (const ReadTuning& tuning : {ReadTuning{true, SIZE_MAX}, ReadTuning{false, 1}}) {
+        SetReadTuning(tuning);
+        ScriptedUi otherUi;
+        LogSession other(otherUi);
+        const bool ok = other.LoadLog(log, 0).ok();
+        SetReadTuning(ReadTuning{});
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(Snapshot(other), expected) << "line by line: " << tuning.lineByLine;
+    }
+
+    // Differential reads of pieces of every size, cut anywhere.
+    const std::string grown = dir.File("grown.log");
+    WriteFile(grown, "");
+    ScriptedUi grownUi;
+    LogSession growing(grownUi);
+    ASSERT_TRUE(growing.LoadLog(grown, 0).ok());
+    std::uint32_t seed = 7;
+    for (std::size_t at = 0; at < text.size();) {
+        seed = seed * 1103515245u + 12345u;
+        const std::size_t piece = std::min<std::size_t>(text.size() - at, 1 + (seed >> 8) % 400000);
+        AppendFile(grown, text.substr(at, piece));
+        at += piece;
+        ASSERT_TRUE(growing.Reload().ok());
+    }
+    EXPECT_TRUE(grownUi.errors.empty());
+    EXPECT_EQ(Snapshot(growing), expected);
+}
+
 using Differential = Fixture;
 
 TEST_F(Differential, AppendedBlocksArriveOnce) {
