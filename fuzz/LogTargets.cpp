@@ -200,8 +200,9 @@ bool CompareReads(std::string_view input) {
     if (comparable && whole.LoadedSize != input.size()) return false;
 
     // The same read line by line, and one shared between two threads wherever it
-    // can be: the same records.
-    for (const ReadTuning& tuning : {ReadTuning{true, SIZE_MAX}, ReadTuning{false, 1}}) {
+    // can be from a mapping of the file: the same records.
+    for (const ReadTuning& tuning :
+         {ReadTuning{true, SIZE_MAX, UINT64_MAX, 0}, ReadTuning{false, 1, 1, 1 + input.size() / 3}}) {
         SetReadTuning(tuning);
         GiveUpUi otherUi;
         LogSession other(otherUi);

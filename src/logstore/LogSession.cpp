@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <deque>
 #include <future>
+#include <limits>
 #include <memory>
 #include <cstring>
 
@@ -492,20 +493,40 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     int lastPercent = -1;
     bool gaveUp = false;
 
+    bool readError = false;
+    bool eof = false;
     // The file is read in large chunks into `buf`; `scanner` cuts its complete
     // lines into blocks. Records keep their text in the buffer they were read
     // into, so a buffer that records use is never written again: reading on takes
     // a new one.
     std::shared_ptr<char[]> buf;
     std::size_t bufSize = 0;
-    std::uint64_t bufStart = readFrom;  // file offset of buf[0]
-    std::size_t dataEnd = 0;            // valid bytes in buf
+    std::uint64_t bufStart = readFrom;  // file offset of data[0]
+    std::size_t dataEnd = 0;            // valid bytes in data
+    // A large read maps the file instead: its bytes are then neither copied nor
+    // held twice, and the scanner is given them a step at a time. What the file
+    // gained beyond the mapping is read into buffers as usual.
+    std::shared_ptr<const void> mapping;
+    std::size_t mappedLength = 0;
+    const char* data = nullptr;
+    if (info.size > readFrom && info.size - readFrom >= g_tuning.mapAbove &&
+        info.size - readFrom <= std::numeric_limits<std::size_t>::max() / 2) {
+        mappedLength = static_cast<std::size_t>(info.size - readFrom);
+        mapping = in.Map(readFrom, mappedLength, &data);
+        if (mapping && !in.Seek(readFrom + mappedLength)) mapping.reset();
+        if (!mapping) {
+            mappedLength = 0;
+            data = nullptr;
+            if (!in.Seek(readFrom)) readError = eof = true;
+        }
+    }
+    auto holder = [&]() -> std::shared_ptr<const void> {
+        return mapping ? mapping : std::shared_ptr<const void>(buf);
+    };
     std::size_t scan = 0;               // start of the next line
     BlockScanner scanner;
     BlockScanner second;                // the later part of a large chunk
     bool skippingLongLine = !full && readFrom == LoadedSize && resumeInLongLine_;
-    bool readError = false;
-    bool eof = false;
     const std::string noPassword;
     std::uint64_t blocksTaken = 0;  // blocks handed on in this read
 
@@ -555,7 +576,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     };
     auto flushPending = [&]() -> bool {
         if (scanner.pending.empty()) return true;
-        scanner.Build(std::shared_ptr<const void>(buf), password());
+        scanner.Build(holder(), password());
         return adopt(scanner);
     };
 
@@ -564,14 +585,14 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     // builds its own part, and the records are taken in in file order.
     auto scanLines = [&](std::size_t from, std::size_t to) -> bool {
         const std::size_t split = to - from >= g_tuning.splitAbove
-                                      ? NextSeparatorLine(buf.get(), from + (to - from) / 2, to)
+                                      ? NextSeparatorLine(data, from + (to - from) / 2, to)
                                       : to;
         if (split >= to) {
             scanner.Lines(from, to);
             return true;
         }
-        const std::shared_ptr<const void> storage(buf);
-        second.base = buf.get();
+        const std::shared_ptr<const void> storage = holder();
+        second.base = data;
         second.baseOffset = bufStart;
         auto later = std::async(std::launch::async, [&] {
             second.Lines(split, to);
@@ -608,7 +629,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     };
 
     while (true) {
-        const char* base = buf.get();
+        const char* base = data;
         scanner.base = base;
         scanner.baseOffset = bufStart;
         if (skippingLongLine && scan < dataEnd) {
@@ -637,6 +658,24 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             scan = dataEnd;
         }
         if (!flushPending()) return givenUp();
+        if (mapping) {
+            if (dataEnd < mappedLength) {
+                dataEnd += std::min(mappedLength - dataEnd, g_tuning.mapStep);
+                continue;
+            }
+            // The mapping is used up: what is kept of it moves into a buffer.
+            const std::size_t kept = dataEnd - keep;
+            bufSize = sys::ReadBufferSize(kept + kReadChunk);
+            buf = sys::NewReadBuffer(bufSize);
+            if (kept > 0) std::memcpy(buf.get(), data + keep, kept);
+            mapping.reset();
+            data = buf.get();
+            dataEnd -= keep;
+            scan -= keep;
+            if (scanner.inBlocks && scanner.blockClean) scanner.blockBegin -= keep;
+            bufStart += keep;
+            keep = 0;
+        }
         // The next buffer: the bytes kept, then room for what the file still
         // holds (as far as its size said), at most a chunk at a time, so that a
         // short read does not pin a large buffer.
@@ -653,6 +692,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             if (kept > 0) std::memcpy(next.get(), buf.get() + keep, kept);
             buf = std::move(next);
             bufSize = wanted;
+            data = buf.get();
         } else if (keep > 0 && kept > 0) {
             std::memmove(buf.get(), buf.get() + keep, kept);
         }

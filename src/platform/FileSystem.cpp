@@ -3,11 +3,15 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <mutex>
+#include <csignal>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -402,6 +406,99 @@ std::shared_ptr<char[]> NewReadBuffer(std::size_t size) {
     madvise(p, size, MADV_HUGEPAGE);  // only advice: without it, plain pages
 #endif
     return std::shared_ptr<char[]>(static_cast<char*>(p), [](char* q) { std::free(q); });
+}
+
+}  // namespace qx::sys
+
+// ---- mapped files
+//
+// Mapped ranges are listed where the SIGBUS handler can see them without a lock.
+// A bus error inside one (the file was cut short under the mapping) puts a page
+// of zero bytes in place of the lost one and lets the program go on.
+
+namespace qx::sys {
+namespace {
+
+constexpr int kMapSlots = 256;
+std::atomic<std::uintptr_t> g_mapStart[kMapSlots];
+std::atomic<std::uintptr_t> g_mapEnd[kMapSlots];
+std::mutex g_mapMutex;
+struct sigaction g_previousBus;
+bool g_busHandlerInstalled = false;
+
+void OnBusError(int sig, siginfo_t* info, void* context) {
+    const auto addr = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    for (int i = 0; i < kMapSlots; ++i) {
+        const std::uintptr_t start = g_mapStart[i].load(std::memory_order_acquire);
+        if (start == 0 || addr < start || addr >= g_mapEnd[i].load(std::memory_order_acquire)) continue;
+        const std::uintptr_t pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+        void* page = reinterpret_cast<void*>(addr / pageSize * pageSize);
+        if (mmap(page, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
+            return;
+        }
+        break;
+    }
+    // Not ours: what would have happened without this handler.
+    if (g_previousBus.sa_flags & SA_SIGINFO) {
+        if (g_previousBus.sa_sigaction) {
+            g_previousBus.sa_sigaction(sig, info, context);
+            return;
+        }
+    } else if (g_previousBus.sa_handler != SIG_DFL && g_previousBus.sa_handler != SIG_IGN) {
+        g_previousBus.sa_handler(sig);
+        return;
+    }
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+// The slot of the listed range, or -1 when every slot is taken.
+int ListMapping(std::uintptr_t start, std::uintptr_t end) {
+    std::lock_guard<std::mutex> lock(g_mapMutex);
+    if (!g_busHandlerInstalled) {
+        struct sigaction sa {};
+        sa.sa_sigaction = OnBusError;
+        sa.sa_flags = SA_SIGINFO | SA_NODEFER;
+        sigemptyset(&sa.sa_mask);
+        if (sigaction(SIGBUS, &sa, &g_previousBus) != 0) return -1;
+        g_busHandlerInstalled = true;
+    }
+    for (int i = 0; i < kMapSlots; ++i) {
+        if (g_mapStart[i].load(std::memory_order_relaxed) != 0) continue;
+        g_mapEnd[i].store(end, std::memory_order_release);
+        g_mapStart[i].store(start, std::memory_order_release);
+        return i;
+    }
+    return -1;
+}
+
+void UnlistMapping(int slot) {
+    std::lock_guard<std::mutex> lock(g_mapMutex);
+    g_mapStart[slot].store(0, std::memory_order_release);
+    g_mapEnd[slot].store(0, std::memory_order_release);
+}
+
+}  // namespace
+
+std::shared_ptr<const void> InputFile::Map(std::uint64_t offset, std::size_t length, const char** data) {
+    if (fd_ < 0 || length == 0) return nullptr;
+    const std::uint64_t pageSize = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+    const std::uint64_t start = offset / pageSize * pageSize;
+    const std::size_t lead = static_cast<std::size_t>(offset - start);
+    const std::size_t total = lead + length;
+    void* p = mmap(nullptr, total, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, static_cast<off_t>(start));
+    if (p == MAP_FAILED) return nullptr;
+    const auto begin = reinterpret_cast<std::uintptr_t>(p);
+    const int slot = ListMapping(begin, begin + total);
+    if (slot < 0) {
+        munmap(p, total);
+        return nullptr;  // no room to guard it: the caller reads instead
+    }
+    *data = static_cast<const char*>(p) + lead;
+    return std::shared_ptr<const void>(p, [slot, total](const void* q) {
+        UnlistMapping(slot);
+        munmap(const_cast<void*>(q), total);
+    });
 }
 
 }  // namespace qx::sys

@@ -50,6 +50,14 @@ public:
     // Reads exactly n bytes at offset unless the file ends first; returns the count or -1.
     long long ReadAt(std::uint64_t offset, void* buf, std::size_t n);
     FileInfo Info() const;
+    // Maps `length` bytes from `offset` read-only into memory, without copying
+    // them; *data receives where they start. The returned owner keeps the mapping
+    // until the last copy goes. Null when the file cannot be mapped.
+    //
+    // If another program cuts the file short while it is mapped, the pages past
+    // its new end read as zero bytes instead of stopping the program; the reader
+    // notices the shorter file at its next look and reads it again.
+    std::shared_ptr<const void> Map(std::uint64_t offset, std::size_t length, const char** data);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     int error() const { return error_; }

@@ -173,8 +173,11 @@ TEST_F(Reading, LargeFilesReadAlikeEveryWay) {
     ASSERT_GT(expected.size(), 10000u);
     EXPECT_EQ(s.LoadedSize, text.size());
 
-    // Line by line on one thread, and shared between two threads at every chance.
-    for (const ReadTuning& tuning : {ReadTuning{true, SIZE_MAX}, ReadTuning{false, 1}}) {
+    // Line by line on one thread from buffers, and shared between two threads at
+    // every chance from a mapping of the file, in steps of every size.
+    for (const ReadTuning& tuning :
+         {ReadTuning{true, SIZE_MAX, UINT64_MAX, 0}, ReadTuning{false, 1, 1, 999},
+          ReadTuning{false, 1, 1, 3u << 20}, ReadTuning{false, 1u << 20, 1u << 20, 1u << 20}}) {
         SetReadTuning(tuning);
         ScriptedUi otherUi;
         LogSession other(otherUi);
@@ -200,6 +203,29 @@ TEST_F(Reading, LargeFilesReadAlikeEveryWay) {
     }
     EXPECT_TRUE(grownUi.errors.empty());
     EXPECT_EQ(Snapshot(growing), expected);
+}
+
+TEST_F(Reading, ALogCutShortUnderItsMappingReadsAsZerosAndIsReadAgain) {
+    // Read through a mapping of the file, then another program empties the file.
+    SetReadTuning(ReadTuning{false, 1u << 20, 1, 1u << 20});
+    std::string text;
+    while (text.size() < (64u << 10)) text += kA + kB;
+    WriteFile(log, text);
+    const bool ok = s.LoadLog(log, 0).ok();
+    SetReadTuning(ReadTuning{});
+    ASSERT_TRUE(ok);
+    ASSERT_FALSE(s.records.empty());
+    ASSERT_EQ(truncate(log.c_str(), 0), 0);
+
+    // Text whose pages are gone reads as zero bytes; the program goes on.
+    std::size_t zeros = 0;
+    for (const LogData& r : s.records) {
+        for (char c : r.BodyText()) zeros += c == '\0';
+    }
+    EXPECT_GT(zeros, 0u);
+    const LoadResult again = s.Reload();
+    EXPECT_TRUE(again.fullRead) << "the shorter file is read again in full";
+    EXPECT_TRUE(s.records.empty());
 }
 
 using Differential = Fixture;
