@@ -72,7 +72,7 @@ int RunTree(const Args& a) {
     CliUi ui(a.Value("password-file").value_or(""));
     Language lang;
     if (int rc = LoadLanguage(a, lang, ui); rc != kExitOk) return rc;
-    LogSession s(ui);
+    LogSession& s = CommandSession(ui);
     if (int rc = LoadForCli(s, ui, a.positional[0]); rc != kExitOk) return rc;
     LogTree tree;
     tree.SetTreeKey(key);
@@ -98,7 +98,7 @@ int RunSearch(const Args& a) {
         std::cerr << "quillorix-cli search: the pattern does not compile: " << matcher.Regexp().Error() << '\n';
         return kExitUsage;
     }
-    LogSession s(ui);
+    LogSession& s = CommandSession(ui);
     if (int rc = LoadForCli(s, ui, a.positional[0]); rc != kExitOk) return rc;
     const std::vector<std::size_t> hits = SearchRecords(s, ui, matcher);
     ListOptions options;
@@ -133,7 +133,7 @@ int RunStats(const Args& a) {
     CliUi ui(a.Value("password-file").value_or(""));
     Language lang;
     if (int rc = LoadLanguage(a, lang, ui); rc != kExitOk) return rc;
-    LogSession s(ui);
+    LogSession& s = CommandSession(ui);
     if (int rc = LoadForCli(s, ui, a.positional[0]); rc != kExitOk) return rc;
     const GraphData data = CountMessages(s.records, type, lang.monthFirst());
     std::string out;

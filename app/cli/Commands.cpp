@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <iostream>
 #include <set>
 #include <optional>
@@ -15,6 +16,8 @@
 #include "text/Encoding.h"
 
 namespace qx::cli {
+
+LogSession& CommandSession(CliUi& ui) { return *new LogSession(ui); }
 
 int LoadForCli(LogSession& session, CliUi& ui, const std::string& path) {
     const LoadResult r = session.LoadLog(path, 0);
@@ -96,33 +99,92 @@ bool IsBlankName(std::string_view name) { return name.empty() || name == kFullWi
 
 }  // namespace
 
-std::string FormatInfo(LogSession& s) {
-    int header[4] = {}, body[4] = {};  // -1, 0, 1, 2
-    // Views into the records, which outlive this function's use of them.
+namespace {
+
+// What `info` counts, over a range of records. Names are views into the records.
+struct Summary {
+    int header[4] = {}, body[4] = {};  // modes -1, 0, 1, 2
     std::unordered_set<std::string_view> users, hosts;
     const LogData* first = nullptr;
     const LogData* last = nullptr;
     std::optional<DateKey> firstKey, lastKey;
-    for (const LogData& r : s.records) {
-        ++header[std::clamp(r.HeaderMode(), -1, 2) + 1];
-        ++body[std::clamp(r.BodyMode(), -1, 2) + 1];
-        ForEachName(r.UserName(), [&](std::string_view n) {
-            if (!IsBlankName(n)) users.insert(n);
-        });
-        ForEachName(r.HostName(), [&](std::string_view n) {
-            if (!IsBlankName(n)) hosts.insert(n);
-        });
-        if (r.Year().empty()) continue;
-        const DateKey key(r);
+
+    void Count(const LogData* from, const LogData* to) {
+        // Messages come in runs from one person: a list the same as the one
+        // before adds no names (nor does an empty one).
+        std::string_view lastUsers, lastHosts;
+        for (const LogData* p = from; p != to; ++p) {
+            const LogData& r = *p;
+            ++header[std::clamp(r.HeaderMode(), -1, 2) + 1];
+            ++body[std::clamp(r.BodyMode(), -1, 2) + 1];
+            if (r.UserName() != lastUsers) {
+                ForEachName(r.UserName(), [&](std::string_view n) {
+                    if (!IsBlankName(n)) users.insert(n);
+                });
+                lastUsers = r.UserName();
+            }
+            if (r.HostName() != lastHosts) {
+                ForEachName(r.HostName(), [&](std::string_view n) {
+                    if (!IsBlankName(n)) hosts.insert(n);
+                });
+                lastHosts = r.HostName();
+            }
+            if (r.Year().empty()) continue;
+            Date(&r, DateKey(r));
+        }
+    }
+    // The earliest record wins among equal dates, for the first and the last.
+    void Date(const LogData* r, const DateKey& key) {
         if (!first || key < *firstKey) {
-            first = &r;
+            first = r;
             firstKey = key;
         }
         if (!last || *lastKey < key) {
-            last = &r;
+            last = r;
             lastKey = key;
         }
     }
+    // Adds the summary of the records that come after these.
+    void Add(const Summary& later) {
+        for (int i = 0; i < 4; ++i) {
+            header[i] += later.header[i];
+            body[i] += later.body[i];
+        }
+        users.insert(later.users.begin(), later.users.end());
+        hosts.insert(later.hosts.begin(), later.hosts.end());
+        if (later.first && (!first || *later.firstKey < *firstKey)) {
+            first = later.first;
+            firstKey = later.firstKey;
+        }
+        if (later.last && (!last || *lastKey < *later.lastKey)) {
+            last = later.last;
+            lastKey = later.lastKey;
+        }
+    }
+};
+
+}  // namespace
+
+std::string FormatInfo(LogSession& s) {
+    // A large log is counted in two halves at once.
+    const LogData* begin = s.records.data();
+    const LogData* end = begin + s.records.size();
+    Summary sum, later;
+    if (s.records.size() >= 20000) {
+        const LogData* middle = begin + s.records.size() / 2;
+        auto counting = std::async(std::launch::async, [&] { later.Count(middle, end); });
+        sum.Count(begin, middle);
+        counting.get();
+        sum.Add(later);
+    } else {
+        sum.Count(begin, end);
+    }
+    const int* header = sum.header;
+    const int* body = sum.body;
+    const LogData* first = sum.first;
+    const LogData* last = sum.last;
+    const auto& users = sum.users;
+    const auto& hosts = sum.hosts;
     auto modes = [](const int* c) {
         return "plain " + std::to_string(c[1]) + ", encoded " + std::to_string(c[2]) + ", encrypted " +
                std::to_string(c[3]) + ", unrecognised " + std::to_string(c[0]);

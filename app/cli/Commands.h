@@ -12,6 +12,11 @@ namespace qx::cli {
 enum ExitCode { kExitOk = 0, kExitUsage = 1, kExitFile = 2, kExitPassword = 3 };
 
 // Loads a log in full; the exit code for what went wrong, or kExitOk.
+// The session of one command. It is never destroyed: the process ends right
+// after the command, and the system takes back a large log's memory at once
+// rather than record by record.
+LogSession& CommandSession(CliUi& ui);
+
 int LoadForCli(LogSession& session, CliUi& ui, const std::string& path);
 
 // Asks for the password before an encrypted body is decoded, when none is known.

@@ -60,7 +60,7 @@ struct Command {
 
 int RunInfo(const Args& a) {
     CliUi ui(a.Value("password-file").value_or(""));
-    LogSession s(ui);
+    LogSession& s = CommandSession(ui);
     if (int rc = LoadForCli(s, ui, a.positional[0]); rc != kExitOk) return rc;
     std::cout << FormatInfo(s);
     return kExitOk;
@@ -70,7 +70,7 @@ int RunExport(const Args& a) {
     const std::string format = a.Value("format").value_or("jsonl");
     if (format != "jsonl" && format != "csv") return Usage("--format must be jsonl or csv");
     CliUi ui(a.Value("password-file").value_or(""));
-    LogSession s(ui);
+    LogSession& s = CommandSession(ui);
     if (int rc = LoadForCli(s, ui, a.positional[0]); rc != kExitOk) return rc;
     Output out(a.Value("output").value_or(""));
     if (!out.ok()) return kExitFile;
@@ -100,7 +100,7 @@ int RunConvert(const Args& a) {
         return Usage("convert needs --save-type 0, 1 or 2");
     }
     CliUi ui(a.Value("password-file").value_or(""));
-    LogSession s(ui);
+    LogSession& s = CommandSession(ui);
     const std::string& log = a.positional[0];
     if (int rc = LoadForCli(s, ui, log); rc != kExitOk) return rc;
     WriteOptions options;
@@ -124,7 +124,7 @@ int RunFollow(const Args& a) {
     const std::string format = a.Value("format").value_or("text");
     if (format != "jsonl" && format != "text") return Usage("--format must be jsonl or text");
     CliUi ui(a.Value("password-file").value_or(""));
-    LogSession s(ui);
+    LogSession& s = CommandSession(ui);
     if (int rc = LoadForCli(s, ui, a.positional[0]); rc != kExitOk) return rc;
     return Follow(s, ui, format == "jsonl");
 }

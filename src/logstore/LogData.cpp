@@ -129,16 +129,22 @@ struct DateTokenList {
     static constexpr std::size_t kKept = 7;
     std::string_view token[kKept];
     std::string unquoted[kKept];
+    bool owned[kKept] = {};  // token[i] is in unquoted[i], not in the line
     std::size_t count = 0;
 
+    void Reset() { count = 0; }
     void Add(std::string_view t) {
-        if (count < kKept) token[count] = t;
+        if (count < kKept) {
+            token[count] = t;
+            owned[count] = false;
+        }
         ++count;
     }
     void AddOwned(std::string&& t) {
         if (count < kKept) {
             unquoted[count] = std::move(t);
             token[count] = unquoted[count];
+            owned[count] = true;
         }
         ++count;
     }
@@ -197,14 +203,65 @@ void DateTokens(std::string_view line, DateTokenList& out) {
     }
 }
 
-void TrimInPlace(std::string& s) {
-    const std::string_view t = Trim(s);
-    if (t.size() == s.size()) return;
-    const std::size_t offset = static_cast<std::size_t>(t.data() - s.data());
-    const std::size_t length = t.size();
-    s.erase(0, offset);
-    s.resize(length);
-}
+// Text a header field is built up in while parsing: room on the stack for the
+// usual few dozen bytes, the heap only beyond that.
+class FieldText {
+public:
+    FieldText() = default;
+    FieldText(const FieldText&) = delete;
+    FieldText& operator=(const FieldText&) = delete;
+
+    std::string_view view() const {
+        return spilled_ ? std::string_view(heap_) : std::string_view(room_ + begin_, end_ - begin_);
+    }
+    bool empty() const { return view().empty(); }
+    char back() const { return view().back(); }
+    void append(std::string_view s) {
+        if (!spilled_ && s.size() <= kRoom - end_) {
+            if (!s.empty()) std::memcpy(room_ + end_, s.data(), s.size());
+            end_ += s.size();
+            return;
+        }
+        if (!spilled_) {
+            heap_.assign(room_ + begin_, end_ - begin_);
+            spilled_ = true;
+        }
+        heap_.append(s);
+    }
+    void push_back(char c) { append(std::string_view(&c, 1)); }
+    void pop_back() {
+        if (spilled_) heap_.pop_back();
+        else --end_;
+    }
+    void assign(std::string_view s) {
+        spilled_ = false;
+        heap_.clear();
+        begin_ = end_ = 0;
+        append(s);
+    }
+    // Drops blanks and control characters at both ends.
+    void TrimEnds() {
+        const std::string_view v = view();
+        const std::string_view t = Trim(v);
+        if (t.size() == v.size()) return;
+        if (spilled_) {
+            const std::size_t offset = static_cast<std::size_t>(t.data() - v.data());
+            const std::size_t length = t.size();
+            heap_.erase(0, offset);
+            heap_.resize(length);
+        } else {
+            begin_ = static_cast<std::size_t>(t.data() - room_);
+            end_ = begin_ + t.size();
+        }
+    }
+
+private:
+    static constexpr std::size_t kRoom = 200;
+    char room_[kRoom];
+    std::size_t begin_ = 0, end_ = 0;
+    std::string heap_;
+    bool spilled_ = false;
+};
 
 }  // namespace
 
@@ -347,17 +404,19 @@ void LogData::ParseHeader() { ParseHeaderReserving(0); }
 
 void LogData::ParseHeaderReserving(std::size_t extraCapacity) {
     // Fields accumulate over a second run, as the header parser always did.
-    std::string direction(Direction());
-    std::array<std::string, 5> lists;  // UserName, BracketName, GroupName, HostName, IpAddress
+    FieldText direction;
+    direction.assign(Direction());
+    std::array<FieldText, 5> lists;  // UserName, BracketName, GroupName, HostName, IpAddress
     for (int i = 0; i < 5; ++i) lists[i].assign(Field(kUserName + i));
     std::string_view year = Year(), month = Month(), day = Day(), weekDay = WeekDay(), time = Time();
     std::string_view dateNote = DateNote();
-    std::string attach(AttachLine());
-    std::string& user = lists[0];
-    std::string& bracket = lists[1];
-    std::string& group = lists[2];
-    std::string& host = lists[3];
-    std::string& address = lists[4];
+    FieldText attach;
+    attach.assign(AttachLine());
+    FieldText& user = lists[0];
+    FieldText& bracket = lists[1];
+    FieldText& group = lists[2];
+    FieldText& host = lists[3];
+    FieldText& address = lists[4];
     // Date fields may point into the old text or into the last date line's tokens.
     std::string dateStore[6];
     DateTokenList tokens;
@@ -416,7 +475,7 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity) {
         }
     };
 
-    auto appendOrBlank = [](std::string& field, std::string_view piece) {
+    auto appendOrBlank = [](FieldText& field, std::string_view piece) {
         if (piece.empty()) field.append(kFullWidthSpace);
         else field.append(piece);
     };
@@ -448,30 +507,36 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity) {
                 appendOrBlank(user, Substring(line, c + 1, n - c));
                 for (int i = 1; i < 5; ++i) lists[i].append(kFullWidthSpace);
             }
-            for (auto& f : lists) TrimInPlace(f);
+            for (auto& f : lists) f.TrimEnds();
             if (!user.empty() && user.back() == '*') user.pop_back();
             for (auto& f : lists) f.push_back(',');
         } else if (marks.attach) {
             attach.append(line);
         } else if (marks.at) {
-            tokens = DateTokenList{};
+            tokens.Reset();
             DateTokens(line, tokens);
             if (tokens.count >= 6) {
-                // Copy: the tokens live only as long as this line's list.
-                for (int i = 0; i < 5; ++i) dateStore[i].assign(tokens.token[i + 1]);
-                if (tokens.count >= 7) dateStore[5].assign(tokens.token[6]);
-                weekDay = dateStore[0];
-                month = dateStore[1];
-                day = dateStore[2];
-                time = dateStore[3];
-                year = dateStore[4];
-                if (tokens.count >= 7) dateNote = dateStore[5];
+                // A token taken out of quotes lives only as long as this line's
+                // list: copy it. The others are views of the header text.
+                auto keep = [&](std::size_t k) -> std::string_view {
+                    if (!tokens.owned[k]) return tokens.token[k];
+                    dateStore[k - 1].assign(tokens.token[k]);
+                    return dateStore[k - 1];
+                };
+                weekDay = keep(1);
+                month = keep(2);
+                day = keep(3);
+                time = keep(4);
+                year = keep(5);
+                if (tokens.count >= 7) dateNote = keep(6);
             }
         }
     });
 
-    const std::string_view values[] = {direction, user, bracket, group, host, address, year,
-                                       month, day, weekDay, time, attach, dateNote};
+    const std::string_view values[] = {direction.view(), user.view(),    bracket.view(), group.view(),
+                                       host.view(),      address.view(), year,           month,
+                                       day,              weekDay,        time,           attach.view(),
+                                       dateNote};
     SetFields(kDirection, values, kHeaderText, extraCapacity);
 }
 

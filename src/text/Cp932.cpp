@@ -51,18 +51,35 @@ std::string_view Substring(std::string_view s, long long start, long long count)
     return s.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count));
 }
 
-LineSpan NextLine(std::string_view s, std::size_t pos) {
-    const char* base = s.data();
-    const std::size_t n = s.size();
-    const void* lf = std::memchr(base + pos, '\n', n - pos);
-    const std::size_t lfAt = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - base) : n;
-    const void* cr = std::memchr(base + pos, '\r', lfAt - pos);
-    if (cr) {
-        const std::size_t crAt = static_cast<std::size_t>(static_cast<const char*>(cr) - base);
-        const bool pair = crAt + 1 < n && base[crAt + 1] == '\n';
-        return {s.substr(pos, crAt - pos), crAt + (pair ? 2 : 1)};
+namespace {
+
+// Index of the first CR or LF at or after pos, or n.
+std::size_t FirstLineEnd(const char* p, std::size_t pos, std::size_t n) {
+    std::size_t e = pos;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; e + 16 <= n; e += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + e));
+        const unsigned ends = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+        if (ends) return e + static_cast<std::size_t>(__builtin_ctz(ends));
     }
-    return {s.substr(pos, lfAt - pos), lfAt < n ? lfAt + 1 : n};
+#endif
+    while (e < n && p[e] != '\r' && p[e] != '\n') ++e;
+    return e;
+}
+
+}  // namespace
+
+LineSpan NextLine(std::string_view s, std::size_t pos) {
+    // The line ends at its first CR or LF; a CR LF pair ends it together.
+    const char* p = s.data();
+    const std::size_t n = s.size();
+    const std::size_t e = FirstLineEnd(p, pos, n);
+    if (e == n) return {s.substr(pos), n};
+    if (p[e] == '\r' && e + 1 < n && p[e + 1] == '\n') return {s.substr(pos, e - pos), e + 2};
+    return {s.substr(pos, e - pos), e + 1};
 }
 
 bool IsCrLfText(std::string_view s) {

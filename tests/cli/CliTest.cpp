@@ -107,6 +107,23 @@ TEST(Cli, InfoSummarisesTheSample) {
     EXPECT_NE(r.out.find("Last date:     2026/12/8 11:15:00"), std::string::npos);
 }
 
+TEST(Cli, InfoOfALargeLogCountsBothHalves) {
+    // 600 copies of the sample: counted in two halves, summed up as one.
+    TempDir dir;
+    const std::string sample = ReadFile(kExamples + "sample.log");
+    std::string big;
+    for (int i = 0; i < 600; ++i) big += sample;
+    WriteFile(dir.File("big.log"), big);
+    const CliRun small = Cli("info " + kExamples + "sample.log", dir);
+    const CliRun r = Cli("info " + dir.File("big.log"), dir);
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::vector<std::string> a = Lines(small.out), b = Lines(r.out);
+    ASSERT_EQ(a.size(), b.size());
+    EXPECT_EQ(b[2], "Messages:      21600");
+    EXPECT_EQ(b[4], "Body forms:    plain 21600, encoded 0, encrypted 0, unrecognised 0");
+    for (std::size_t i = 5; i < a.size(); ++i) EXPECT_EQ(b[i], a[i]) << "dates, users and hosts";
+}
+
 // Drops the fields that differ between a plain and a protected copy of a log.
 std::string WithoutStoredForm(const std::string& json) {
     static const std::regex stored(
