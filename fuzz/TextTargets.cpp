@@ -11,6 +11,7 @@
 #include "settings/IniValues.h"
 #include "settings/LanguageFile.h"
 #include "text/Cp932.h"
+#include "text/Cp932.h"
 
 namespace qx::fuzz {
 
@@ -99,7 +100,22 @@ bool DecryptTarget(std::string_view input) {
     const std::string cipher = EncryptText(original, key);
     if (!std::all_of(cipher.begin(), cipher.end(), IsBase64Digit)) return false;
     bool back = false;
-    return DecryptText(cipher, key, back) == original && back;
+    if (DecryptText(cipher, key, back) != original || !back) return false;
+
+    // "Exact" must say whether encrypting the result gives back the text, for
+    // the cipher text and for damaged copies of it.
+    auto exactAgrees = [&](std::string_view stored) {
+        bool okHere = false, exact = false;
+        const std::string readable = DecryptText(stored, key, okHere, &exact);
+        return exact == (okHere && EncryptText(readable, key) == Trim(stored));
+    };
+    if (!exactAgrees(text) || !exactAgrees(cipher)) return false;
+    const std::size_t at = text.empty() ? 0 : static_cast<unsigned char>(text[0]) % (cipher.size() + 1);
+    const std::string tail(text.substr(0, std::min<std::size_t>(text.size(), 3)));
+    std::string changed = cipher;
+    if (at < changed.size() && !text.empty()) changed[at] = text.back();
+    return exactAgrees(cipher + tail) && exactAgrees(cipher.substr(0, at)) && exactAgrees(changed) &&
+           exactAgrees(cipher + std::string(8, 'A')) && exactAgrees(" " + cipher + "\r\n");
 }
 
 bool IniTarget(std::string_view input) {

@@ -49,6 +49,21 @@ std::string Base64Encode(const void* bytes, std::size_t n) {
     return out;
 }
 
+bool IsBase64Of(std::string_view text, const std::uint8_t* in, std::size_t n) {
+    if (text.size() != (n + 2) / 3 * 4) return false;
+    const char* t = text.data();
+    for (std::size_t i = 0; i < n; i += 3, t += 4) {
+        std::uint32_t v = std::uint32_t{in[i]} << 16;
+        if (i + 1 < n) v |= std::uint32_t{in[i + 1]} << 8;
+        if (i + 2 < n) v |= in[i + 2];
+        if (t[0] != kAlphabet[v >> 18] || t[1] != kAlphabet[(v >> 12) & 63] || t[2] != kAlphabet[(v >> 6) & 63] ||
+            t[3] != kAlphabet[v & 63]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::size_t Base64Decode(std::string_view text, std::uint8_t* output) {
     std::uint8_t* o = output;
     std::uint32_t group = 0;

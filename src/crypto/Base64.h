@@ -17,6 +17,9 @@ inline std::string Base64Encode(std::string_view bytes) { return Base64Encode(by
 // text.size() + 1 bytes. Returns the number of bytes written, terminator excluded.
 std::size_t Base64Decode(std::string_view text, std::uint8_t* output);
 
+// Whether text is exactly Base64Encode(bytes, n), without building it.
+bool IsBase64Of(std::string_view text, const std::uint8_t* bytes, std::size_t n);
+
 // Convenience: the decoded bytes (without the terminator).
 std::string Base64Decode(std::string_view text);
 

@@ -44,6 +44,40 @@ inline void Decrypt(const std::uint32_t* p, const std::uint32_t* s, std::uint32_
     right = l ^ p[1];
 }
 
+// Four blocks at once: each block's rounds depend on one another, but the four
+// chains are independent, so the processor overlaps their table look-ups.
+template <bool kDecrypt>
+inline void Crypt4(const std::uint32_t* p, const std::uint32_t* s, std::uint32_t* l, std::uint32_t* r) {
+    std::uint32_t l0 = l[0], l1 = l[1], l2 = l[2], l3 = l[3];
+    std::uint32_t r0 = r[0], r1 = r[1], r2 = r[2], r3 = r[3];
+    for (std::size_t k = 0; k < 16; k += 2) {
+        const std::uint32_t pa = kDecrypt ? p[17 - k] : p[k];
+        const std::uint32_t pb = kDecrypt ? p[16 - k] : p[k + 1];
+        l0 ^= pa;
+        l1 ^= pa;
+        l2 ^= pa;
+        l3 ^= pa;
+        r0 ^= F(s, l0) ^ pb;
+        r1 ^= F(s, l1) ^ pb;
+        r2 ^= F(s, l2) ^ pb;
+        r3 ^= F(s, l3) ^ pb;
+        l0 ^= F(s, r0);
+        l1 ^= F(s, r1);
+        l2 ^= F(s, r2);
+        l3 ^= F(s, r3);
+    }
+    const std::uint32_t last = kDecrypt ? p[0] : p[17];
+    const std::uint32_t before = kDecrypt ? p[1] : p[16];
+    l[0] = r0 ^ last;
+    l[1] = r1 ^ last;
+    l[2] = r2 ^ last;
+    l[3] = r3 ^ last;
+    r[0] = l0 ^ before;
+    r[1] = l1 ^ before;
+    r[2] = l2 ^ before;
+    r[3] = l3 ^ before;
+}
+
 // Block halves are stored little-endian whatever the host order; compilers turn
 // these into plain loads and stores on little-endian hosts.
 inline std::uint32_t LoadLe(const std::uint8_t* b) {
@@ -107,9 +141,34 @@ void CBlowFish::SetKey(const std::uint8_t* key, std::size_t length) {
     }
 }
 
+namespace {
+
+// Runs the whole blocks of [input, input + whole) through the cipher, four at a
+// time, and returns how far it got (the rest is fewer than four blocks).
+template <bool kDecrypt>
+std::size_t CryptFours(const std::uint32_t* p, const std::uint32_t* s, const std::uint8_t* input,
+                       std::uint8_t* output, std::size_t whole) {
+    std::size_t off = 0;
+    for (; off + 32 <= whole; off += 32) {
+        std::uint32_t l[4], r[4];
+        for (int k = 0; k < 4; ++k) {
+            l[k] = LoadLe(input + off + 8 * k);
+            r[k] = LoadLe(input + off + 8 * k + 4);
+        }
+        Crypt4<kDecrypt>(p, s, l, r);
+        for (int k = 0; k < 4; ++k) {
+            StoreLe(output + off + 8 * k, l[k]);
+            StoreLe(output + off + 8 * k + 4, r[k]);
+        }
+    }
+    return off;
+}
+
+}  // namespace
+
 std::size_t CBlowFish::EncryptBuffer(const std::uint8_t* input, std::uint8_t* output, std::size_t n) const {
     const std::size_t whole = n & ~static_cast<std::size_t>(7);
-    for (std::size_t off = 0; off < whole; off += 8) {
+    for (std::size_t off = CryptFours<false>(p_, s_, input, output, whole); off < whole; off += 8) {
         std::uint32_t l = LoadLe(input + off);
         std::uint32_t r = LoadLe(input + off + 4);
         Encrypt(p_, s_, l, r);
@@ -130,7 +189,7 @@ std::size_t CBlowFish::EncryptBuffer(const std::uint8_t* input, std::uint8_t* ou
 
 std::size_t CBlowFish::DecryptBuffer(const std::uint8_t* input, std::uint8_t* output, std::size_t n) const {
     const std::size_t whole = n & ~static_cast<std::size_t>(7);
-    for (std::size_t off = 0; off < whole; off += 8) {
+    for (std::size_t off = CryptFours<true>(p_, s_, input, output, whole); off < whole; off += 8) {
         std::uint32_t l = LoadLe(input + off);
         std::uint32_t r = LoadLe(input + off + 4);
         Decrypt(p_, s_, l, r);

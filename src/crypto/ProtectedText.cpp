@@ -4,6 +4,7 @@
 #include "crypto/BlowFish.h"
 #include "text/Cp932.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -59,19 +60,31 @@ std::string EncryptText(std::string_view text, std::string_view cipherKey) {
     return Base64Encode(plain.data(), m);
 }
 
-std::string DecryptText(std::string_view text, std::string_view cipherKey, bool& ok) {
+std::string DecryptText(std::string_view text, std::string_view cipherKey, bool& ok, bool* exact) {
     const std::string_view line = Trim(text);
     // Decoded bytes plus the terminator never exceed the length of the text + 1.
     std::string buffer(line.size() + 1, '\0');
     const std::size_t decoded = Base64Decode(line, Bytes(buffer));
     // The Base64 form of a ciphertext decodes to it plus up to two zero bytes.
     const std::size_t k = decoded & ~static_cast<std::size_t>(7);
+    // Encrypting again writes the Base64 form of whole blocks, so the text must
+    // be exactly that form of its first k bytes...
+    if (exact) *exact = IsBase64Of(line, Bytes(buffer), k);
     KeyedCipher(cipherKey).DecryptBuffer(Bytes(buffer), Bytes(buffer), k);
     // The zero padding or the bytes behind the decrypted part end the plaintext;
     // the terminator at buffer[decoded] guarantees an end.
-    buffer.resize(FirstZero(buffer, 0));
+    const std::size_t end = FirstZero(buffer, 0);
+    if (exact && *exact) {
+        // ...and, the cipher being one-to-one on blocks, the plaintext must be
+        // followed by exactly the zero bytes that pad it to those k bytes.
+        *exact = end <= k && CBlowFish::PaddedLength(end) == k &&
+                 std::all_of(buffer.begin() + static_cast<std::ptrdiff_t>(end),
+                             buffer.begin() + static_cast<std::ptrdiff_t>(k), [](char c) { return c == 0; });
+    }
+    buffer.resize(end);
     if (!buffer.starts_with(kCheckPrefix)) {
         ok = false;
+        if (exact) *exact = false;
         return std::string(kPasswordNg);
     }
     ok = true;

@@ -20,8 +20,10 @@ std::string MakeCipherKey(std::string_view password);
 std::string EncryptText(std::string_view text, std::string_view cipherKey);
 
 // The readable text of an encrypted text; on a wrong key returns kPasswordNg and
-// sets ok false, otherwise sets ok true.
-std::string DecryptText(std::string_view text, std::string_view cipherKey, bool& ok);
+// sets ok false, otherwise sets ok true. With `exact`, also says whether
+// EncryptText of the result gives back exactly Trim(text) (found without
+// encrypting again).
+std::string DecryptText(std::string_view text, std::string_view cipherKey, bool& ok, bool* exact = nullptr);
 
 // Readable text of a stored text in mode. ok is set only for mode 2.
 std::string DecodeText(std::string_view text, int mode, std::string_view cipherKey, bool& ok);

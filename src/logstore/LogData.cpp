@@ -660,10 +660,14 @@ std::string_view LogData::DecryptHeader(int mode, std::string_view password) {
 }
 
 std::optional<std::string> LogData::DecodeExactly(std::string_view stored, int mode) {
-    std::string plain = DecodeText(stored, mode);
     if (mode == kModeEncrypted) {
-        if (!passwordOk_ || qx::EncryptText(plain, cipherKey_) != Trim(stored)) return std::nullopt;
-    } else if (mode == kModeEncoded) {
+        bool exact = false;
+        std::string plain = qx::DecryptText(stored, cipherKey_, passwordOk_, &exact);
+        if (!passwordOk_ || !exact) return std::nullopt;
+        return plain;
+    }
+    std::string plain = DecodeText(stored, mode);
+    if (mode == kModeEncoded) {
         bool ok = true;
         std::string again = qx::EncodeText(plain, kModePlain, kModeEncoded, cipherKey_, ok);
         // Compare line by line: the stored text may end its lines with CR, LF or CR LF.

@@ -1,34 +1,62 @@
 #include "search/SearchRecords.h"
 
+#include <algorithm>
+#include <future>
 #include <string>
 
 namespace qx {
+
+namespace {
+
+// Records [from, to) whose header or readable body the matcher finds, in order.
+void SearchRange(LogSession& session, const TextMatcher& matcher, std::size_t from, std::size_t to,
+                 std::vector<std::size_t>& hits) {
+    std::string target;
+    for (std::size_t i = from; i < to; ++i) {
+        LogData& record = session.records[i];
+        target.assign(record.HeaderText());
+        target += record.PlainBody(session.CurrentPassword);
+        if (matcher.Matches(target)) hits.push_back(i);
+    }
+}
+
+}  // namespace
 
 std::vector<std::size_t> SearchRecords(LogSession& session, SessionUi& ui,
                                        const TextMatcher& matcher) {
     std::vector<std::size_t> hits;
     // Records a reload appends while events run are not part of this search.
     const std::size_t count = session.records.size();
-    const std::size_t step = count / 100 == 0 ? 1 : count / 100;
     ui.ProgressBegin("Searching...");
     ui.Progress(0);
+    // The password is asked for once, before the first encrypted body is read.
+    if (session.CurrentPassword.empty()) {
+        const bool encrypted = std::any_of(session.records.begin(), session.records.end(),
+                                           [](const LogData& r) { return r.BodyMode() == kModeEncrypted; });
+        if (encrypted) session.AskPassword(false);
+    }
+    // Rounds of a hundredth of the records, each shared by two threads. Events
+    // are let in between rounds, when no other thread touches the records.
+    const std::size_t step = std::max<std::size_t>(count / 100, 1);
+    std::vector<std::size_t> later;
     std::size_t shown = 0;
-    bool gaveUp = false;
-    std::string target;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (session.CurrentPassword.empty() && !gaveUp &&
-            session.records[i].BodyMode() == kModeEncrypted) {
-            gaveUp = !session.AskPassword(false);
+    for (std::size_t start = 0; start < count; start += step) {
+        const std::size_t end = std::min(count, start + step);
+        const std::size_t middle = start + (end - start) / 2;
+        later.clear();
+        if (end - start >= 256) {
+            auto other = std::async(std::launch::async,
+                                    [&] { SearchRange(session, matcher, middle, end, later); });
+            SearchRange(session, matcher, start, middle, hits);
+            other.get();
+            hits.insert(hits.end(), later.begin(), later.end());
+        } else {
+            SearchRange(session, matcher, start, end, hits);
         }
-        LogData& record = session.records[i];
-        target.assign(record.HeaderText());
-        target += record.PlainBody(session.CurrentPassword);
-        if (matcher.Matches(target)) hits.push_back(i);
-
-        const std::size_t position = i / step;
+        const std::size_t position = std::min<std::size_t>(end / step, 100);
         if (position != shown) {
             shown = position;
-            ui.Progress(static_cast<int>(position < 100 ? position : 100));
+            ui.Progress(static_cast<int>(position));
             ui.ProcessEvents();
         }
     }

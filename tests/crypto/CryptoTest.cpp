@@ -1,6 +1,7 @@
 #include "crypto/Base64.h"
 #include "crypto/BlowFish.h"
 #include "crypto/ProtectedText.h"
+#include "text/Cp932.h"
 
 #include <gtest/gtest.h>
 #include <openssl/blowfish.h>
@@ -302,6 +303,33 @@ TEST(ProtectedText, DecryptTrimsBlanksAroundTheLine) {
     bool ok = false;
     EXPECT_EQ(DecryptText(" \t" + EncryptText("abc", kKey) + "\r\n", kKey, ok), "abc");
     EXPECT_TRUE(ok);
+}
+
+TEST(ProtectedText, ExactSaysWhetherEncryptingAgainGivesTheTextBack) {
+    const std::string line = EncryptText("secret body\r\n", kKey);  // 24 bytes: 32 digits
+    std::string nonZeroPad = ":marvotel:ab";                        // 12 bytes, padded to 16
+    nonZeroPad += std::string("\0\0\x01\0", 4);                      // a byte behind the end
+    CBlowFish bf;
+    const std::string key = kKey;
+    bf.SetKey(reinterpret_cast<const std::uint8_t*>(key.data()), key.size());
+    std::string raw = nonZeroPad;
+    bf.EncryptBuffer(reinterpret_cast<const std::uint8_t*>(raw.data()), reinterpret_cast<std::uint8_t*>(raw.data()),
+                     raw.size());
+    const std::pair<std::string, bool> cases[] = {
+        {line, true},
+        {" " + line + "\r\n", true},              // blanks around are trimmed either way
+        {line + "AAAAAAAAAAA", false},            // a block that decrypts to zeros
+        {line.substr(0, line.size() - 1), false},  // a digit short
+        {line + "A", false},                      // a digit too many
+        {line.substr(0, 10) + "*" + line.substr(11), false},  // not a Base64 digit
+        {Base64Encode(raw), false},               // the padding holds a non-zero byte
+    };
+    for (const auto& [text, expected] : cases) {
+        bool ok = false, exact = !expected;
+        const std::string plain = DecryptText(text, kKey, ok, &exact);
+        EXPECT_EQ(exact, expected) << text;
+        EXPECT_EQ(exact, ok && EncryptText(plain, kKey) == Trim(text)) << text;
+    }
 }
 
 TEST(ProtectedText, WrongKeyOrGarbageGivesPasswordNg) {
