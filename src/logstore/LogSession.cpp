@@ -541,7 +541,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
                                         std::max<std::uint64_t>(total, done) / done;
             records.reserve(std::max<std::size_t>(
                 {records.size() + sc.pending.size(), records.capacity() * 3 / 2,
-                 firstNew + static_cast<std::size_t>(std::min<std::uint64_t>(guess + guess / 16, 1u << 30))}));
+                 firstNew + static_cast<std::size_t>(std::min<std::uint64_t>(guess + guess / 4, 1u << 30))}));
             sys::AdviseLargePages(records.data() + records.size(),
                                   (records.capacity() - records.size()) * sizeof(LogData));
         }
