@@ -93,6 +93,11 @@ struct DateKey {
         if (year.size() != o.year.size()) return year.size() < o.year.size();
         return std::tie(year, month, day, time) < std::tie(o.year, o.month, o.day, o.time);
     }
+    // Years in the same order as whole keys: a year strictly between two keys'
+    // years puts its date strictly between them.
+    static bool YearBefore(std::string_view a, std::string_view b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    }
 };
 
 bool IsBlankName(std::string_view name) { return name.empty() || name == kFullWidthSpace; }
@@ -130,6 +135,11 @@ struct Summary {
                 lastHosts = r.HostName();
             }
             if (r.Year().empty()) continue;
+            // Most dates fall in a year between the first and the last so far.
+            if (first && DateKey::YearBefore(firstKey->year, r.Year()) &&
+                DateKey::YearBefore(r.Year(), lastKey->year)) {
+                continue;
+            }
             Date(&r, DateKey(r));
         }
     }
