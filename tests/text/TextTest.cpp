@@ -86,6 +86,11 @@ TEST(Cp932, CrLfTextIsExactlyLinesEndedByCrLf) {
         {std::string(15, 'x') + "\r" + "y\r\n", false},
         {std::string(16, 'x') + "\n" + longLine + "\r\n", false},
         {longLine + "\r" + longLine + "\r\n", false},
+        // and across the edge between two 64-byte steps
+        {std::string(63, 'x') + "\r\n" + std::string(100, 'y') + "\r\n", true},
+        {std::string(63, 'x') + "\ry" + std::string(100, 'y') + "\r\n", false},
+        {std::string(64, 'x') + "\n" + std::string(100, 'y') + "\r\n", false},
+        {std::string(127, 'x') + "\r\n" + std::string(100, 'y') + "\r\n", true},
     };
     for (const auto& c : cases) EXPECT_EQ(IsCrLfText(c.text), c.crlf) << c.text.size();
 }
