@@ -878,7 +878,14 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
                                        : tail_.foldedInto >= 0 ? static_cast<std::size_t>(tail_.foldedInto)
                                                                : records.size();
 
+    const bool plainSave = saveType != kModeEncoded && saveType != kModeEncrypted;
     auto writeRecord = [&](LogData& r) {
+        if (plainSave && r.BodyMode() != kModeEncoded && r.BodyMode() != kModeEncrypted) {
+            // A body stored as it reads is written as it stands, without a copy.
+            buf += r.SaveHeaderBlock(headerMode, kModePlain, CurrentPassword);
+            buf += r.BodyText();
+            return;
+        }
         int bodyMode = saveType;
         std::string body = r.SaveBody(saveType, CurrentPassword, &bodyMode);
         buf += r.SaveHeaderBlock(headerMode, bodyMode, CurrentPassword);
