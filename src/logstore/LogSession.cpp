@@ -581,11 +581,12 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     };
 
     // The complete lines [from, to). A large stretch is shared with a second
-    // thread from a top separator line near its middle on: each thread cuts and
+    // thread from a top separator line a little before its middle on (the first
+    // part is also taken in while the other is built): each thread cuts and
     // builds its own part, and the records are taken in in file order.
     auto scanLines = [&](std::size_t from, std::size_t to) -> bool {
         const std::size_t split = to - from >= g_tuning.splitAbove
-                                      ? NextSeparatorLine(data, from + (to - from) / 2, to)
+                                      ? NextSeparatorLine(data, from + (to - from) / 32 * 15, to)
                                       : to;
         if (split >= to) {
             scanner.Lines(from, to);
@@ -594,16 +595,19 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
         const std::shared_ptr<const void> storage = holder();
         second.base = data;
         second.baseOffset = bufStart;
+        // The other thread touches nothing of the session: it gets its own copy
+        // of the password, and the first part is taken in while it works.
+        const std::string knownPassword = password();
         auto later = std::async(std::launch::async, [&] {
             second.Lines(split, to);
             // Its last block may go on in the next chunk: build only the finished ones.
-            second.Build(storage, password());
+            second.Build(storage, knownPassword);
         });
         scanner.Lines(from, split);
         scanner.Finish(split);
-        scanner.Build(storage, password());
-        later.get();
+        scanner.Build(storage, knownPassword);
         bool ok = adopt(scanner);
+        later.get();
         // The second part's state goes on; its built records are taken in now.
         std::swap(scanner.pending, second.pending);
         std::swap(scanner.copies, second.copies);
