@@ -1,5 +1,7 @@
-// Not a test: times opening a 100 000-message log and filling the list from a
+// Not a test: times opening a 200 000-message log and filling the list from a
 // leaf of 10 000 messages, through the real window. Prints the figures.
+//
+//   ui_bench [LOG]    LOG: also time opening that log (e.g. one from quillorix-genlog)
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,8 +30,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir dir;
     std::string log;
-    log.reserve(100000 * 140);
-    for (int i = 0; i < 90000; ++i)
+    log.reserve(200000 * 140);
+    for (int i = 0; i < 190000; ++i)
         log += Block("user" + std::to_string(i % 200), 1 + (i / 3500) % 28, i % 1440,
                      "message " + std::to_string(i) + "\r\n> quoted line");
     for (int i = 0; i < 10000; ++i)  // one leaf of 10 000 messages: bigleaf on the 30th
@@ -64,8 +66,16 @@ int main(int argc, char** argv) {
     w.pnlTree->SelectNode(leaf);  // tvLogChange: fills the list and shows the first row
     const qint64 fill = t.elapsed();
     std::printf("records %zu, tree nodes %zu\n", w.Session().records.size(), tree.NodeCount());
-    std::printf("open 100000-message log (read + tree): %lld ms\n", static_cast<long long>(open));
+    std::printf("open %zu-message log (read + tree): %lld ms\n", w.Session().records.size(),
+                static_cast<long long>(open));
     std::printf("select leaf of %d messages (list fill + view): %lld ms\n", w.lvLog->RowCount(),
                 static_cast<long long>(fill));
+    if (argc > 1) {
+        t.restart();
+        w.LoadLog(QString::fromLocal8Bit(argv[1]), true);
+        const qint64 other = t.elapsed();
+        std::printf("open %s, %zu messages (read + tree): %lld ms\n", argv[1], w.Session().records.size(),
+                    static_cast<long long>(other));
+    }
     return 0;
 }
