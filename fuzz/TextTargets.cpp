@@ -51,6 +51,37 @@ bool EndsInLoneLeadByte(std::string_view s) {
 
 }  // namespace
 
+namespace {
+
+// The decoder's rules one character at a time: digits fill groups of four, CR and
+// LF are copied and drop an unfinished group, any other byte counts as digit 0.
+std::string DecodeCharByChar(std::string_view text) {
+    static const std::string_view digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    std::uint32_t group = 0;
+    int count = 0;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            out += c;
+            group = 0;
+            count = 0;
+            continue;
+        }
+        const std::size_t d = digits.find(c);
+        group = (group << 6) | static_cast<std::uint32_t>(d == std::string_view::npos ? 0 : d);
+        if (++count == 4) {
+            out += static_cast<char>(group >> 16);
+            out += static_cast<char>(group >> 8);
+            out += static_cast<char>(group);
+            group = 0;
+            count = 0;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 bool Base64Target(std::string_view input) {
     // The buffer is exactly as large as the decoder's contract says, so that the
     // address sanitizer sees any write past it.
@@ -60,6 +91,7 @@ bool Base64Target(std::string_view input) {
     if (Base64Decode(input) != std::string_view(reinterpret_cast<const char*>(buffer.get()), n)) {
         return false;
     }
+    if (DecodeCharByChar(input) != std::string_view(reinterpret_cast<const char*>(buffer.get()), n)) return false;
 
     // Unpadded encoding: the decoder gives the bytes back plus the zero bytes that
     // filled the last group.

@@ -68,7 +68,24 @@ std::size_t Base64Decode(std::string_view text, std::uint8_t* output) {
     std::uint8_t* o = output;
     std::uint32_t group = 0;
     int count = 0;
-    for (const char ch : text) {
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        if (count == 0 && i + 4 <= n) {
+            // Four digits starting a group: three bytes at once.
+            const std::uint32_t d0 = kDecode[t[i]], d1 = kDecode[t[i + 1]], d2 = kDecode[t[i + 2]],
+                                d3 = kDecode[t[i + 3]];
+            if (((d0 | d1 | d2 | d3) & 0x80) == 0) {
+                const std::uint32_t v = (d0 << 18) | (d1 << 12) | (d2 << 6) | d3;
+                o[0] = static_cast<std::uint8_t>(v >> 16);
+                o[1] = static_cast<std::uint8_t>(v >> 8);
+                o[2] = static_cast<std::uint8_t>(v);
+                o += 3;
+                i += 4;
+                continue;
+            }
+        }
+        const char ch = static_cast<char>(t[i++]);
         const std::uint8_t d = kDecode[static_cast<unsigned char>(ch)];
         if (d == kLineBreak) {
             // A line break is copied and drops an unfinished group.

@@ -395,9 +395,9 @@ void LogData::SetFields(int first, const std::string_view* values, int count, st
 }
 
 void LogData::SetHeaderText(std::string_view text) {
-    std::string copy(text);  // text may point into text_
-    std::string_view v(copy);
-    SetFields(kHeaderText, &v, 1);
+    // SetFields builds the new text before it lets go of the old, so text may
+    // even point into text_.
+    SetFields(kHeaderText, &text, 1);
 }
 
 void LogData::ParseHeader() { ParseHeaderReserving(0); }
@@ -618,27 +618,43 @@ std::string LogData::HeaderBlock() const {
     return out;
 }
 
-void LogData::SetKey(std::string_view password) { cipherKey_ = MakeCipherKey(password); }
+const std::string& LogData::CipherKey() const {
+    static const std::string none;
+    return cipherKey_ ? *cipherKey_ : none;
+}
+
+void LogData::SetKey(std::string_view password) {
+    // The key is the password and a fixed suffix; records read or written under
+    // one password share one copy of it.
+    auto isKeyOf = [password](const std::string& key) {
+        return key.size() == password.size() + kKeySuffix.size() && key.starts_with(password) &&
+               key.ends_with(kKeySuffix);
+    };
+    if (cipherKey_ && isKeyOf(*cipherKey_)) return;
+    thread_local std::shared_ptr<const std::string> last;
+    if (!last || !isKeyOf(*last)) last = std::make_shared<const std::string>(MakeCipherKey(password));
+    cipherKey_ = last;
+}
 
 std::string LogData::DecodeText(std::string_view text, int mode) {
     bool ok = passwordOk_;
-    std::string r = qx::DecodeText(text, mode, cipherKey_, ok);
+    std::string r = qx::DecodeText(text, mode, Key(), ok);
     if (mode == kModeEncrypted) passwordOk_ = ok;
     return r;
 }
 
 std::string LogData::EncodeText(std::string_view text, int fromMode, int toMode) {
     bool ok = passwordOk_;
-    std::string r = qx::EncodeText(text, fromMode, toMode, cipherKey_, ok);
+    std::string r = qx::EncodeText(text, fromMode, toMode, Key(), ok);
     passwordOk_ = ok;
     return r;
 }
 
-std::string LogData::EncryptText(std::string_view text) const { return qx::EncryptText(text, cipherKey_); }
+std::string LogData::EncryptText(std::string_view text) const { return qx::EncryptText(text, Key()); }
 
 std::string LogData::DecryptText(std::string_view text) {
     bool ok = false;
-    std::string r = qx::DecryptText(text, cipherKey_, ok);
+    std::string r = qx::DecryptText(text, Key(), ok);
     passwordOk_ = ok;
     return r;
 }
@@ -662,14 +678,14 @@ std::string_view LogData::DecryptHeader(int mode, std::string_view password) {
 std::optional<std::string> LogData::DecodeExactly(std::string_view stored, int mode) {
     if (mode == kModeEncrypted) {
         bool exact = false;
-        std::string plain = qx::DecryptText(stored, cipherKey_, passwordOk_, &exact);
+        std::string plain = qx::DecryptText(stored, Key(), passwordOk_, &exact);
         if (!passwordOk_ || !exact) return std::nullopt;
         return plain;
     }
     std::string plain = DecodeText(stored, mode);
     if (mode == kModeEncoded) {
         bool ok = true;
-        std::string again = qx::EncodeText(plain, kModePlain, kModeEncoded, cipherKey_, ok);
+        std::string again = qx::EncodeText(plain, kModePlain, kModeEncoded, Key(), ok);
         // Compare line by line: the stored text may end its lines with CR, LF or CR LF.
         if (SplitLines(again) != SplitLines(stored)) return std::nullopt;
     }
@@ -742,7 +758,7 @@ std::string LogData::SaveBody(int toMode, std::string_view password, int* writte
             out = std::move(*plain);
         } else {
             bool ok = true;
-            out = qx::EncodeText(*plain, kModePlain, toMode, cipherKey_, ok);
+            out = qx::EncodeText(*plain, kModePlain, toMode, Key(), ok);
         }
     } else if (toMode != kModePlain) {
         out = EncodeText(BodyText(), bodyMode_, toMode);

@@ -52,7 +52,7 @@ public:
     char BodyMark() const { return bodyMark_; }
     bool HasTopSeparator() const { return hasTop_; }
     bool HasBodySeparator() const { return hasBody_; }
-    const std::string& CipherKey() const { return cipherKey_; }
+    const std::string& CipherKey() const;
 
     int BodyMode() const { return bodyMode_; }
     int HeaderMode() const { return headerMode_; }
@@ -121,6 +121,7 @@ private:
     void ParseHeaderReserving(std::size_t extraCapacity);
     void SetHeaderText(std::string_view text);
     void SetKey(std::string_view password);
+    std::string_view Key() const { return CipherKey(); }
     // The readable text of a stored text, or nullopt when encoding it again would
     // not give back exactly the stored text (a damaged or foreign form that
     // rewriting would lose).
@@ -140,7 +141,8 @@ private:
     std::uint32_t headerSize_ = 0;
     std::size_t bodySize_ = 0;
     std::uint32_t end_[kFieldCount - 1] = {};
-    std::string cipherKey_;
+    // Shared by the records keyed with the same password.
+    std::shared_ptr<const std::string> cipherKey_;
     int bodyMode_ = 0;
     int headerMode_ = 0;
     int addresseeCount_ = 0;
