@@ -718,16 +718,22 @@ std::string LogData::PreviewLine(std::string_view password, std::string_view ski
 }
 
 std::string LogData::SaveHeaderBlock(int headerMode, int bodyMode, std::string_view password) {
-    SetKey(password);
     std::string out;
+    AppendHeaderBlock(out, headerMode, bodyMode, password);
+    return out;
+}
+
+void LogData::AppendHeaderBlock(std::string& out, int headerMode, int bodyMode, std::string_view password) {
+    SetKey(password);
     if (HeaderEncrypted()) {
         // Cipher text that no known password opens: keep it and its mark.
-        out = TopSeparator();
+        out += TopSeparator();
         out += kCrLf;
         out += HeaderText();
         out += kCrLf;
     } else {
-        out = std::string(kTopRun) + MarkOfMode(headerMode, '=');
+        out += kTopRun;
+        out += MarkOfMode(headerMode, '=');
         out += kCrLf;
         if (headerMode != kModePlain) {
             out += EncodeText(HeaderText(), kModePlain, headerMode);
@@ -739,7 +745,6 @@ std::string LogData::SaveHeaderBlock(int headerMode, int bodyMode, std::string_v
     out += kBodyRun;
     out += MarkOfMode(bodyMode, '-');
     out += kCrLf;
-    return out;
 }
 
 std::string LogData::SaveBody(int toMode, std::string_view password, int* writtenMode) {

@@ -92,6 +92,8 @@ public:
     // The separator and header lines to write. A header that could not be
     // decrypted is written as it was read, with its mark kept.
     std::string SaveHeaderBlock(int headerMode, int bodyMode, std::string_view password);
+    // The same, appended to out.
+    void AppendHeaderBlock(std::string& out, int headerMode, int bodyMode, std::string_view password);
     // The body lines to write in toMode. *writtenMode receives the mode actually
     // written: a mode-2 body that does not decrypt with the password is written as
     // it was read (mode 2) instead of as the failure text.

@@ -886,13 +886,13 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     auto writeRecord = [&](LogData& r) {
         if (plainSave && r.BodyMode() != kModeEncoded && r.BodyMode() != kModeEncrypted) {
             // A body stored as it reads is written as it stands, without a copy.
-            buf += r.SaveHeaderBlock(headerMode, kModePlain, CurrentPassword);
+            r.AppendHeaderBlock(buf, headerMode, kModePlain, CurrentPassword);
             buf += r.BodyText();
             return;
         }
         int bodyMode = saveType;
         std::string body = r.SaveBody(saveType, CurrentPassword, &bodyMode);
-        buf += r.SaveHeaderBlock(headerMode, bodyMode, CurrentPassword);
+        r.AppendHeaderBlock(buf, headerMode, bodyMode, CurrentPassword);
         buf += body;
     };
 
