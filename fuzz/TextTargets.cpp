@@ -121,6 +121,10 @@ bool DecryptTarget(std::string_view input) {
     bool ok = false;
     const std::string plain = DecryptText(text, key, ok);
     if (ok ? plain.find('\0') != std::string::npos : plain != kPasswordNg) return false;
+    std::string appended = "before";
+    bool okAppended = !ok;
+    DecryptTextAppend(text, key, okAppended, appended);
+    if (appended != "before" + plain || okAppended != ok) return false;
     bool ok2 = !ok;
     if (DecodeText(text, 2, key, ok2) != plain || ok2 != ok) return false;
     bool ok3 = false;

@@ -92,6 +92,27 @@ std::string DecryptText(std::string_view text, std::string_view cipherKey, bool&
     return buffer;
 }
 
+void DecryptTextAppend(std::string_view text, std::string_view cipherKey, bool& ok, std::string& out) {
+    const std::string_view line = Trim(text);
+    const std::size_t start = out.size();
+    out.resize(start + line.size() + 1);
+    auto* bytes = reinterpret_cast<std::uint8_t*>(out.data()) + start;
+    const std::size_t decoded = Base64Decode(line, bytes);
+    const std::size_t k = decoded & ~static_cast<std::size_t>(7);
+    KeyedCipher(cipherKey).DecryptBuffer(bytes, bytes, k);
+    const std::size_t end = FirstZero(out, start);
+    const std::string_view plain(out.data() + start, end - start);
+    if (!plain.starts_with(kCheckPrefix)) {
+        ok = false;
+        out.resize(start);
+        out.append(kPasswordNg);
+        return;
+    }
+    ok = true;
+    out.erase(start, kCheckPrefix.size());
+    out.resize(end - kCheckPrefix.size());
+}
+
 std::string DecodeText(std::string_view text, int mode, std::string_view cipherKey, bool& ok) {
     if (mode == 2) return DecryptText(text, cipherKey, ok);
     if (mode != 1) return std::string(text);

@@ -25,6 +25,9 @@ std::string EncryptText(std::string_view text, std::string_view cipherKey);
 // encrypting again).
 std::string DecryptText(std::string_view text, std::string_view cipherKey, bool& ok, bool* exact = nullptr);
 
+// DecryptText appending its result to out, without a string of its own.
+void DecryptTextAppend(std::string_view text, std::string_view cipherKey, bool& ok, std::string& out);
+
 // Readable text of a stored text in mode. ok is set only for mode 2.
 std::string DecodeText(std::string_view text, int mode, std::string_view cipherKey, bool& ok);
 

@@ -697,6 +697,18 @@ std::string LogData::PlainBody(std::string_view password) {
     return DecodeText(BodyText(), bodyMode_);
 }
 
+void LogData::AppendPlainBody(std::string& out, std::string_view password) {
+    if (bodyMode_ == kModeEncrypted) {
+        if (!password.empty()) SetKey(password);
+        qx::DecryptTextAppend(BodyText(), Key(), passwordOk_, out);
+    } else if (bodyMode_ == kModeEncoded) {
+        out += PlainBody(password);
+    } else {
+        if (!password.empty()) SetKey(password);
+        out += BodyText();
+    }
+}
+
 std::string LogData::PreviewLine(std::string_view password, std::string_view skipPrefix) {
     SetKey(password);
     std::string decoded;

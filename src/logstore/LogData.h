@@ -87,6 +87,8 @@ public:
     std::string DecryptText(std::string_view text);
     std::string_view DecryptHeader(int mode, std::string_view password);
     std::string PlainBody(std::string_view password);
+    // The same, appended to out.
+    void AppendPlainBody(std::string& out, std::string_view password);
     std::string PreviewLine(std::string_view password, std::string_view skipPrefix);
 
     // The separator and header lines to write. A header that could not be

@@ -15,7 +15,7 @@ void SearchRange(LogSession& session, const TextMatcher& matcher, std::size_t fr
     for (std::size_t i = from; i < to; ++i) {
         LogData& record = session.records[i];
         target.assign(record.HeaderText());
-        target += record.PlainBody(session.CurrentPassword);
+        record.AppendPlainBody(target, session.CurrentPassword);
         if (matcher.Matches(target)) hits.push_back(i);
     }
 }

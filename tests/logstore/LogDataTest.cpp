@@ -189,6 +189,10 @@ TEST(LogDataProtected, EncryptedHeaderAndBody) {
     EXPECT_FALSE(r.PasswordOk());
     EXPECT_TRUE(r.HeaderEncrypted()) << "a header that does not decrypt stays as read";
     EXPECT_EQ(r.PlainBody("wrong"), kPasswordNg);
+    std::string appended = "header";
+    r.AppendPlainBody(appended, "wrong");
+    EXPECT_EQ(appended, "header" + std::string(kPasswordNg));
+    EXPECT_FALSE(r.PasswordOk());
 
     r.DecryptHeader(2, "pw");
     EXPECT_TRUE(r.PasswordOk());
@@ -196,6 +200,10 @@ TEST(LogDataProtected, EncryptedHeaderAndBody) {
     r.ParseHeader();
     EXPECT_EQ(r.HostName(), "h,");
     EXPECT_EQ(r.PlainBody("pw"), body);
+    appended = "header";
+    r.AppendPlainBody(appended, "pw");
+    EXPECT_EQ(appended, "header" + body);
+    EXPECT_TRUE(r.PasswordOk());
     EXPECT_EQ(r.PreviewLine("pw", ""), "secret line");
 }
 
