@@ -91,6 +91,7 @@ private:
     int fd_ = -1;
     int error_ = 0;
     std::uint64_t pos_ = 0;
+    std::uint64_t writtenBack_ = 0;  // writing out was started up to here
 };
 
 // Permission bits of an existing file, or nullopt.
