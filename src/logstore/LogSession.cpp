@@ -608,19 +608,13 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
         scanner.Build(storage, knownPassword);
         bool ok = adopt(scanner);
         later.get();
-        // The second part's state goes on; its built records are taken in now.
-        std::swap(scanner.pending, second.pending);
-        std::swap(scanner.copies, second.copies);
-        std::swap(scanner.built, second.built);
+        // The second part goes on from here: its records are taken in, and its
+        // state (a block still open) is the scanner's from now on.
+        std::swap(scanner, second);
         ok = ok && adopt(scanner);
-        second.Clear();
-        scanner.inBlocks = second.inBlocks;
-        scanner.blockClean = second.blockClean;
-        scanner.blockBegin = second.blockBegin;
-        scanner.blockOffset = second.blockOffset;
-        scanner.blockCopy = std::move(second.blockCopy);
         second.inBlocks = false;
         second.blockCopy.clear();
+        second.Clear();
         return ok;
     };
 
