@@ -143,11 +143,11 @@ void CBlowFish::SetKey(const std::uint8_t* key, std::size_t length) {
 
 namespace {
 
-// Runs the whole blocks of [input, input + whole) through the cipher, four at a
-// time, and returns how far it got (the rest is fewer than four blocks).
+// Runs the whole blocks of [input, input + whole) through the cipher: four at a
+// time, then the rest one by one.
 template <bool kDecrypt>
-std::size_t CryptFours(const std::uint32_t* p, const std::uint32_t* s, const std::uint8_t* input,
-                       std::uint8_t* output, std::size_t whole) {
+void CryptWholeBlocks(const std::uint32_t* p, const std::uint32_t* s, const std::uint8_t* input,
+                      std::uint8_t* output, std::size_t whole) {
     std::size_t off = 0;
     for (; off + 32 <= whole; off += 32) {
         std::uint32_t l[4], r[4];
@@ -161,41 +161,31 @@ std::size_t CryptFours(const std::uint32_t* p, const std::uint32_t* s, const std
             StoreLe(output + off + 8 * k + 4, r[k]);
         }
     }
-    return off;
+    for (; off < whole; off += 8) {
+        std::uint32_t l = LoadLe(input + off);
+        std::uint32_t r = LoadLe(input + off + 4);
+        if (kDecrypt) Decrypt(p, s, l, r);
+        else Encrypt(p, s, l, r);
+        StoreLe(output + off, l);
+        StoreLe(output + off + 4, r);
+    }
 }
 
 }  // namespace
 
 std::size_t CBlowFish::EncryptBuffer(const std::uint8_t* input, std::uint8_t* output, std::size_t n) const {
     const std::size_t whole = n & ~static_cast<std::size_t>(7);
-    for (std::size_t off = CryptFours<false>(p_, s_, input, output, whole); off < whole; off += 8) {
-        std::uint32_t l = LoadLe(input + off);
-        std::uint32_t r = LoadLe(input + off + 4);
-        Encrypt(p_, s_, l, r);
-        StoreLe(output + off, l);
-        StoreLe(output + off + 4, r);
-    }
+    CryptWholeBlocks<false>(p_, s_, input, output, whole);
     if (whole < n) {
         std::uint8_t block[8] = {};
         std::memcpy(block, input + whole, n - whole);
-        std::uint32_t l = LoadLe(block);
-        std::uint32_t r = LoadLe(block + 4);
-        Encrypt(p_, s_, l, r);
-        StoreLe(output + whole, l);
-        StoreLe(output + whole + 4, r);
+        CryptWholeBlocks<false>(p_, s_, block, output + whole, 8);
     }
     return PaddedLength(n);
 }
 
 std::size_t CBlowFish::DecryptBuffer(const std::uint8_t* input, std::uint8_t* output, std::size_t n) const {
-    const std::size_t whole = n & ~static_cast<std::size_t>(7);
-    for (std::size_t off = CryptFours<true>(p_, s_, input, output, whole); off < whole; off += 8) {
-        std::uint32_t l = LoadLe(input + off);
-        std::uint32_t r = LoadLe(input + off + 4);
-        Decrypt(p_, s_, l, r);
-        StoreLe(output + off, l);
-        StoreLe(output + off + 4, r);
-    }
+    CryptWholeBlocks<true>(p_, s_, input, output, n & ~static_cast<std::size_t>(7));
     return n;
 }
 

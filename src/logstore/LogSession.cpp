@@ -656,23 +656,11 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             scan = dataEnd;
         }
         if (!flushPending()) return givenUp();
-        if (mapping) {
-            if (dataEnd < mappedLength) {
-                dataEnd += std::min(mappedLength - dataEnd, g_tuning.mapStep);
-                continue;
-            }
-            // The mapping is used up: what is kept of it moves into a buffer.
-            const std::size_t kept = dataEnd - keep;
-            bufSize = sys::ReadBufferSize(kept + kReadChunk);
-            buf = sys::NewReadBuffer(bufSize);
-            if (kept > 0) std::memcpy(buf.get(), data + keep, kept);
-            mapping.reset();
-            data = buf.get();
-            dataEnd -= keep;
-            scan -= keep;
-            if (scanner.inBlocks && scanner.blockClean) scanner.blockBegin -= keep;
-            bufStart += keep;
-            keep = 0;
+        // A mapping is taken a step at a time; once it is used up, what is kept
+        // of it moves into a buffer below, like the bytes of a buffer in use.
+        if (mapping && dataEnd < mappedLength) {
+            dataEnd += std::min(mappedLength - dataEnd, g_tuning.mapStep);
+            continue;
         }
         // The next buffer: the bytes kept, then room for what the file still
         // holds (as far as its size said), at most a chunk at a time, so that a
@@ -685,12 +673,13 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
         std::size_t wanted = kept + room;
         if (kept == bufSize && bufSize > 0) wanted = std::max(wanted, bufSize * 2);
         wanted = sys::ReadBufferSize(wanted);
-        if (buf.use_count() > 1 || wanted > bufSize) {
+        if (mapping || buf.use_count() > 1 || wanted > bufSize) {
             std::shared_ptr<char[]> next = sys::NewReadBuffer(wanted);
-            if (kept > 0) std::memcpy(next.get(), buf.get() + keep, kept);
+            if (kept > 0) std::memcpy(next.get(), data + keep, kept);
             buf = std::move(next);
             bufSize = wanted;
             data = buf.get();
+            mapping.reset();
         } else if (keep > 0 && kept > 0) {
             std::memmove(buf.get(), buf.get() + keep, kept);
         }
