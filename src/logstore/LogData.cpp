@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "crypto/ProtectedText.h"
+#include "logstore/HeaderLine.h"
 #include "text/Cp932.h"
 
 namespace qx {
@@ -14,75 +15,9 @@ namespace qx {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr std::string_view kAttachMark = "(\x93Y\x95t)";  // "(添付)"
 
 bool IsSeparatorOf(std::string_view line, std::string_view run) {
     return line.size() == 37 && line[0] == run[0] && std::memcmp(line.data(), run.data(), 36) == 0;
-}
-
-// Where the header parser's marks stand in one header line, found in a single
-// walk over its characters: 1-based positions, 0 when absent, never on the
-// second byte of a double-byte character (the same answers as Pos and LastPos).
-struct LineMarks {
-    std::size_t colon = 0, open = 0, close = 0, lastParen = 0, lastCloseParen = 0;
-    bool to = false, from = false, attach = false, at = false;
-};
-
-// What a byte is to the header line scan: nothing to note (most bytes), the lead
-// byte of a double-byte character, or a mark.
-enum : unsigned char { kPlainByte, kLead, kColon, kOpen, kClose, kParen, kCloseParen, kT, kF, kA };
-
-constexpr std::array<unsigned char, 256> MakeByteKinds() {
-    std::array<unsigned char, 256> kinds{};
-    for (int c = 0; c < 256; ++c) {
-        if (IsLeadByte(static_cast<unsigned char>(c))) kinds[static_cast<std::size_t>(c)] = kLead;
-    }
-    kinds[':'] = kColon;
-    kinds['['] = kOpen;
-    kinds[']'] = kClose;
-    kinds['('] = kParen;
-    kinds[')'] = kCloseParen;
-    kinds['T'] = kT;
-    kinds['F'] = kF;
-    kinds['a'] = kA;
-    return kinds;
-}
-constexpr std::array<unsigned char, 256> kByteKinds = MakeByteKinds();
-
-LineMarks ScanHeaderLine(std::string_view line) {
-    LineMarks m;
-    const std::size_t n = line.size();
-    const auto* p = reinterpret_cast<const unsigned char*>(line.data());
-    auto startsWith = [&](std::size_t i, std::string_view needle) {
-        return n - i >= needle.size() && std::memcmp(line.data() + i, needle.data(), needle.size()) == 0;
-    };
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char kind = kByteKinds[p[i]];
-        if (kind == kPlainByte) continue;
-        if (kind == kLead) {
-            if (i + 1 < n) ++i;  // the second byte of the character is never a mark
-            continue;
-        }
-        if (kind == kColon) {
-            if (!m.colon) m.colon = i + 1;
-        } else if (kind == kParen) {
-            m.lastParen = i + 1;
-            if (!m.attach && startsWith(i, kAttachMark)) m.attach = true;
-        } else if (kind == kCloseParen) {
-            m.lastCloseParen = i + 1;
-        } else if (kind == kOpen) {
-            if (!m.open) m.open = i + 1;
-        } else if (kind == kClose) {
-            if (!m.close) m.close = i + 1;
-        } else if (kind == kT) {
-            if (!m.to && startsWith(i, "To:")) m.to = true;
-        } else if (kind == kF) {
-            if (!m.from && startsWith(i, "From:")) m.from = true;
-        } else if (!m.at && startsWith(i, "at ")) {
-            m.at = true;
-        }
-    }
-    return m;
 }
 
 int ModeOfMark(char mark, char plainMark) {
