@@ -8,7 +8,7 @@
 #include <set>
 #include <optional>
 #include <tuple>
-#include <unordered_set>
+#include <vector>
 
 #include "RecordFormat.h"
 #include "platform/FileSystem.h"
@@ -106,10 +106,96 @@ bool IsBlankName(std::string_view name) { return name.empty() || name == kFullWi
 
 namespace {
 
+// A set of texts kept as views, for counting distinct names: open addressing
+// with a cheap hash, as these sets see a lookup for every message.
+class ViewSet {
+public:
+    // True when the text was not in the set yet.
+    bool Insert(std::string_view text) {
+        if ((count_ + 1) * 2 > slots_.size()) Grow();
+        const std::uint64_t h = Hash(text);
+        for (std::size_t i = h & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+            Slot& s = slots_[i];
+            if (!s.used) {
+                s = {text, h, true};
+                ++count_;
+                return true;
+            }
+            if (s.hash == h && s.text == text) return false;
+        }
+    }
+    std::size_t size() const { return count_; }
+    template <typename F>
+    void ForEach(F&& f) const {
+        for (const Slot& s : slots_) {
+            if (s.used) f(s.text);
+        }
+    }
+
+    static std::uint64_t Hash(std::string_view t) {
+        // Eight bytes at a time, the last eight (or fewer) bytes on their own.
+        constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+        std::uint64_t h = t.size() * kMul;
+        std::size_t i = 0;
+        for (; i + 8 <= t.size(); i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, t.data() + i, 8);
+            h = (h ^ w) * kMul;
+            h ^= h >> 29;
+        }
+        std::uint64_t w = 0;
+        if (i < t.size()) std::memcpy(&w, t.data() + i, t.size() - i);
+        h = (h ^ w) * kMul;
+        return h ^ (h >> 32);
+    }
+
+private:
+    struct Slot {
+        std::string_view text;
+        std::uint64_t hash = 0;
+        bool used = false;
+    };
+    void Grow() {
+        std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2);
+        old.swap(slots_);
+        count_ = 0;
+        for (const Slot& s : old) {
+            if (s.used) Insert(s.text);
+        }
+    }
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+};
+
+// The lists of names seen lately, in a small table of fixed size: a message's
+// list is mostly one seen a little before, and its names are then counted
+// already. A list that is not found is only taken apart again.
+class RecentLists {
+public:
+    // True when the list was seen lately; remembers it either way.
+    bool Seen(std::string_view list) {
+        const std::uint64_t h = ViewSet::Hash(list);
+        Slot& s = slots_[h % kSlots];
+        if (s.used && s.hash == h && s.text == list) return true;
+        s = {list, h, true};
+        return false;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 1024;
+    struct Slot {
+        std::string_view text;
+        std::uint64_t hash = 0;
+        bool used = false;
+    };
+    std::vector<Slot> slots_ = std::vector<Slot>(kSlots);
+};
+
 // What `info` counts, over a range of records. Names are views into the records.
 struct Summary {
     int header[4] = {}, body[4] = {};  // modes -1, 0, 1, 2
-    std::unordered_set<std::string_view> users, hosts;
+    ViewSet users, hosts;
+    RecentLists userLists, hostLists;
     const LogData* first = nullptr;
     const LogData* last = nullptr;
     std::optional<DateKey> firstKey, lastKey;
@@ -123,16 +209,20 @@ struct Summary {
             ++header[std::clamp(r.HeaderMode(), -1, 2) + 1];
             ++body[std::clamp(r.BodyMode(), -1, 2) + 1];
             if (r.UserName() != lastUsers) {
-                ForEachName(r.UserName(), [&](std::string_view n) {
-                    if (!IsBlankName(n)) users.insert(n);
-                });
                 lastUsers = r.UserName();
+                if (!userLists.Seen(lastUsers)) {
+                    ForEachName(lastUsers, [&](std::string_view n) {
+                        if (!IsBlankName(n)) users.Insert(n);
+                    });
+                }
             }
             if (r.HostName() != lastHosts) {
-                ForEachName(r.HostName(), [&](std::string_view n) {
-                    if (!IsBlankName(n)) hosts.insert(n);
-                });
                 lastHosts = r.HostName();
+                if (!hostLists.Seen(lastHosts)) {
+                    ForEachName(lastHosts, [&](std::string_view n) {
+                        if (!IsBlankName(n)) hosts.Insert(n);
+                    });
+                }
             }
             if (r.Year().empty()) continue;
             // Most dates fall in a year between the first and the last so far.
@@ -160,8 +250,8 @@ struct Summary {
             header[i] += later.header[i];
             body[i] += later.body[i];
         }
-        users.insert(later.users.begin(), later.users.end());
-        hosts.insert(later.hosts.begin(), later.hosts.end());
+        later.users.ForEach([&](std::string_view n) { users.Insert(n); });
+        later.hosts.ForEach([&](std::string_view n) { hosts.Insert(n); });
         if (later.first && (!first || *later.firstKey < *firstKey)) {
             first = later.first;
             firstKey = later.firstKey;

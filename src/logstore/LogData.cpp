@@ -510,11 +510,18 @@ std::string LogData::BodySeparator() const {
 }
 
 int LogData::MonthIndex() const {
-    static constexpr std::string_view kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    // The three letters as one number, compared with the twelve names at once.
+    static constexpr char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
     const std::string_view m = Month();
+    if (m.size() != 3) return 1;
+    auto code = [](const char* c) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(c[0])) |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(c[1])) << 8 |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(c[2])) << 16;
+    };
+    const std::uint32_t wanted = code(m.data());
     for (int i = 0; i < 12; ++i) {
-        if (m == kMonths[i]) return i + 1;
+        if (code(kMonths + 3 * i) == wanted) return i + 1;
     }
     return 1;
 }

@@ -109,6 +109,15 @@ TEST(LogDataHeader, MonthNumberAndDateString) {
     EXPECT_EQ(LogData(Block("From: a\n at Mon Dec 31 1:2:3 2004", "x")).MonthNumber(), "12");
     EXPECT_EQ(LogData(Block("From: a\n at Mon jan 31 1:2:3 2004", "x")).MonthNumber(), "01");
     EXPECT_EQ(LogData(Block("From: a\n at Mon Xyz 31 1:2:3 2004", "x")).MonthNumber(), "01");
+    // Every name, and names that only begin like one.
+    const std::pair<const char*, int> months[] = {
+        {"Jan", 1}, {"Feb", 2}, {"Mar", 3},  {"Apr", 4},  {"May", 5},  {"Jun", 6},  {"Jul", 7},
+        {"Aug", 8}, {"Sep", 9}, {"Oct", 10}, {"Nov", 11}, {"Dec", 12}, {"Ju", 1},   {"June", 1},
+        {"DEC", 1}, {"Oc", 1},  {"Oct.", 1}, {"\"\"", 1}};
+    for (const auto& [name, index] : months) {
+        const LogData m(Block(std::string("From: a\n at Mon ") + name + " 31 1:2:3 2004", "x"));
+        EXPECT_EQ(m.MonthIndex(), index) << name;
+    }
 }
 
 TEST(LogDataHeader, LineKindsInOrder) {
