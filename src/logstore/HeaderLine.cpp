@@ -101,22 +101,25 @@ LineMarks ScanHeaderLine(std::string_view line) {
     const std::size_t n = line.size();
     const auto* p = reinterpret_cast<const unsigned char*>(line.data());
     bool skipFirst = false;  // the window before ended on a lead byte
-    alignas(16) unsigned char tail[64];
+    alignas(16) unsigned char tail[16];
     auto first = [](std::uint64_t bits) { return static_cast<std::size_t>(__builtin_ctzll(bits)); };
     auto last = [](std::uint64_t bits) { return static_cast<std::size_t>(63 - __builtin_clzll(bits)); };
     for (std::size_t base = 0; base < n; base += 64) {
-        const unsigned char* w = p + base;
+        // Only the sixteen-byte pieces the line reaches into are looked at; the
+        // last one is padded with zero bytes, which are neither lead bytes nor marks.
         const std::size_t avail = n - base < 64 ? n - base : 64;
-        if (avail < 64) {
-            std::memset(tail, 0, sizeof tail);  // a zero byte is neither a lead byte nor a mark
-            std::memcpy(tail, w, avail);
-            w = tail;
-        }
         std::uint64_t leads = 0, colon = 0, open = 0, close = 0, paren = 0, closeParen = 0, t = 0, f = 0, a = 0;
-        for (int k = 0; k < 4; ++k) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 16 * k));
+        for (std::size_t k = 0; k * 16 < avail; ++k) {
+            const unsigned char* w = p + base + 16 * k;
+            if (avail - 16 * k < 16) {
+                std::memset(tail, 0, 16);
+                std::memcpy(tail, w, avail - 16 * k);
+                w = tail;
+            }
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w));
+            const int shift = static_cast<int>(16 * k);
             auto bits = [&](__m128i x) {
-                return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(x))} << (16 * k);
+                return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(x))} << shift;
             };
             auto within = [&](unsigned char lo, unsigned char hi) {
                 const __m128i geLo = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(static_cast<char>(lo))), v);
@@ -124,7 +127,7 @@ LineMarks ScanHeaderLine(std::string_view line) {
                 return _mm_and_si128(geLo, leHi);
             };
             auto is = [&](char c) { return bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(c))); };
-            leads |= bits(_mm_or_si128(within(0x81, 0x9F), within(0xE0, 0xFC)));
+            if (_mm_movemask_epi8(v)) leads |= bits(_mm_or_si128(within(0x81, 0x9F), within(0xE0, 0xFC)));
             colon |= is(':');
             open |= is('[');
             close |= is(']');

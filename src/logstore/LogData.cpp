@@ -203,7 +203,7 @@ private:
 bool IsTopSeparator(std::string_view line) { return IsSeparatorOf(line, kTopRun); }
 bool IsBodySeparator(std::string_view line) { return IsSeparatorOf(line, kBodyRun); }
 
-LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& storage) {
+LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& storage, bool crlfText) {
     // Walk the lines up to the body separator; the body is everything after it.
     std::size_t pos = 0;
     std::size_t headerBegin = 0, headerEnd = 0;  // header lines with their line ends
@@ -281,7 +281,7 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
         }
     }
     const std::string_view rest = blockText.substr(pos);
-    const bool asStored = IsCrLfText(rest);
+    const bool asStored = crlfText || IsCrLfText(rest);
     if (asStored && storage && !rest.empty()) {
         if (!storage_) storage_ = storage;
         bodyStored_ = true;

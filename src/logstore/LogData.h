@@ -26,8 +26,10 @@ public:
     LogData() = default;
     // Builds the record from the text of one block (its lines, each ended by CR LF).
     // When `storage` keeps blockText's bytes alive and unchanged, a body that needs
-    // no conversion stays in it instead of being copied.
-    explicit LogData(std::string_view blockText, const std::shared_ptr<const void>& storage = {});
+    // no conversion stays in it instead of being copied. crlfText says that the
+    // caller knows every line of blockText to end in CR LF, with no other CR in it.
+    explicit LogData(std::string_view blockText, const std::shared_ptr<const void>& storage = {},
+                     bool crlfText = false);
 
     // Header fields. List fields hold one entry per addressee line, each followed by ",".
     std::string_view Direction() const { return Field(kDirection); }

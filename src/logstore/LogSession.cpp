@@ -101,12 +101,14 @@ struct BlockScanner {
         std::uint64_t offset;
         std::size_t begin, length;  // in the buffer, for a block read as it stands
         int copy;                   // index into `copies`, or -1
+        bool crlf;                  // read as it stands, and no CR but those of its CR LF line ends
     };
 
     const char* base = nullptr;   // the buffer
     std::uint64_t baseOffset = 0; // file offset of base[0]
     bool inBlocks = false;
     bool blockClean = true;
+    bool blockCrLf = true;  // no line of the block holds a CR of its own
     std::size_t blockBegin = 0;
     std::uint64_t blockOffset = 0;
     std::string blockCopy;
@@ -125,11 +127,13 @@ struct BlockScanner {
     void Finish(std::size_t endIndex) {
         if (!inBlocks) return;
         if (blockClean) {
-            if (endIndex > blockBegin) pending.push_back({blockOffset, blockBegin, endIndex - blockBegin, -1});
+            if (endIndex > blockBegin) {
+                pending.push_back({blockOffset, blockBegin, endIndex - blockBegin, -1, blockCrLf});
+            }
         } else if (!blockCopy.empty()) {
             copies.push_back(std::move(blockCopy));
             blockCopy.clear();
-            pending.push_back({blockOffset, 0, 0, static_cast<int>(copies.size()) - 1});
+            pending.push_back({blockOffset, 0, 0, static_cast<int>(copies.size()) - 1, false});
         }
     }
 
@@ -139,6 +143,7 @@ struct BlockScanner {
     void Line(std::size_t ls, std::size_t contentEnd, bool crlf, bool mayOpenBlock = true) {
         std::string_view line(base + ls, contentEnd - ls);
         bool changed = !crlf;
+        const bool ownCr = std::memchr(line.data(), '\r', line.size()) != nullptr;
         if (!IsAscii(line)) {
             converted.assign(line);
             if (ConvertUtf8LineInPlace(converted)) {
@@ -153,7 +158,9 @@ struct BlockScanner {
                 blockCopy.assign(line);
                 blockCopy.append(kCrLf);
             }
+            if (ownCr) blockCrLf = false;
         } else if (inBlocks) {
+            if (ownCr) blockCrLf = false;
             if (blockClean && changed) {
                 blockClean = false;
                 blockCopy.assign(base + blockBegin, ls - blockBegin);
@@ -170,6 +177,7 @@ struct BlockScanner {
         blockOffset = baseOffset + ls;
         blockBegin = ls;
         blockClean = clean;
+        blockCrLf = true;
     }
 
     // The line starting at ls and ending with the line feed at nl.
@@ -203,7 +211,7 @@ struct BlockScanner {
     // in CR LF and is not UTF-8, or any line outside a block but a separator.
     // Sixty-four bytes at a time, only these lines go through Line():
     //  - a line starting with "=" (a separator, or a line that converts to one);
-    //  - a line ending in a bare LF;
+    //  - a line ending in a bare LF, or holding a CR that is not part of CR LF;
     //  - a line whose first byte above 0x7F could start UTF-8 (0xC2..0xF4 followed
     //    by 0x80..0xBF); any other such line is no UTF-8 and stays as it is.
     // Inside a block already being copied, every line goes through Line().
@@ -247,7 +255,11 @@ struct BlockScanner {
             him &= valid;
             const std::uint64_t starts = (nlm << 1) | (pos == lineStart ? 1u : 0u);
             const std::uint64_t crBefore = (crm << 1) | (pos > lineStart && base[pos - 1] == '\r' ? 1u : 0u);
-            std::uint64_t events = (starts & eqm) | (nlm & ~crBefore);
+            // A CR with no LF behind it; the range ends in an LF, so a CR in its
+            // last window always has its next byte in the window.
+            const bool lfNext = pos + 64 < to && base[pos + 64] == '\n';
+            const std::uint64_t lfBehind = (nlm >> 1) | (lfNext ? std::uint64_t{1} << 63 : 0);
+            std::uint64_t events = (starts & eqm) | (nlm & ~crBefore) | (crm & ~lfBehind);
             // The first high byte of each line.
             std::uint64_t high = him;
             if (highSeen) high &= nlm ? ~((nlm & -nlm) * 2 - 1) : 0;
@@ -300,7 +312,8 @@ struct BlockScanner {
         built.reserve(pending.size());
         const std::shared_ptr<const void> none;
         for (std::size_t i = 0; i < pending.size(); ++i) {
-            LogData& r = built.emplace_back(Text(i), pending[i].copy < 0 ? storage : none);
+            const bool inPlace = pending[i].copy < 0;
+            LogData& r = built.emplace_back(Text(i), inPlace ? storage : none, inPlace && pending[i].crlf);
             if (r.HeaderMode() == kModeEncrypted && !password.empty()) {
                 r.DecryptHeader(kModeEncrypted, password);
                 if (!r.HeaderEncrypted()) r.ParseHeader();

@@ -124,7 +124,7 @@ std::vector<std::string> Snapshot(const LogSession& session) {
 }
 
 // Several megabytes of blocks of every kind the reader treats apart: CR LF and
-// LF line ends, UTF-8 lines, lines starting with "=", separators written in
+// LF line ends, CRs on their own, UTF-8 lines, lines starting with "=", separators written in
 // UTF-8, blocks that are no message, long lines, text in front of the first block.
 std::string VariedLog(std::size_t bytes) {
     std::uint32_t seed = 12345;
@@ -142,6 +142,8 @@ std::string VariedLog(std::size_t bytes) {
         std::string(36, '=') + "\xEF\xBD\xB1",                    // UTF-8 separator: a block starts
         "> quoted " + std::string(150, 'q'),
         "",
+        "a CR\rof its own",  // a line end of its own when the body is read
+        "a CR before the line end\r",
     };
     std::string out = "text before the first block\r\n" + std::string(100, 'p') + "\r\n";
     int n = 0;
