@@ -5,10 +5,13 @@
 #endif
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <future>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <cstring>
 
 #include "platform/FileSystem.h"
@@ -28,6 +31,9 @@ constexpr std::size_t kWriteChunk = 1 << 20;
 constexpr std::size_t kFingerprint = 64;
 // A separator is 37 cp932 bytes; in UTF-8 it could take at most a few more.
 constexpr std::size_t kLongestSeparatorLine = 64;
+// A large stretch of lines is cut into parts of about this size for two threads.
+constexpr std::size_t kPartSize = 2 << 20;
+constexpr std::size_t kMaxParts = 512;
 constexpr std::string_view kCrLf = "\r\n";
 
 std::string Bracketed(const std::string& path) { return "[" + path + "]"; }
@@ -555,7 +561,6 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     };
     std::size_t scan = 0;               // start of the next line
     BlockScanner scanner;
-    BlockScanner second;                // the later part of a large chunk
     bool skippingLongLine = !full && readFrom == LoadedSize && resumeInLongLine_;
     const std::string noPassword;
     std::uint64_t blocksTaken = 0;  // blocks handed on in this read
@@ -610,40 +615,92 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
         return adopt(scanner);
     };
 
-    // The complete lines [from, to). A large stretch is shared with a second
-    // thread from a top separator line a little before its middle on (the first
-    // part is also taken in while the other is built): each thread cuts and
-    // builds its own part, and the records are taken in in file order.
+    // The complete lines [from, to). A large stretch is cut into parts, each
+    // later one starting at a top separator line. This thread and a helper take
+    // the parts in turn, each cutting and building its own part with its own
+    // scanner, and this thread takes in the finished parts' records in file order
+    // as they come, so that neither waits for a fixed half of the other.
     auto scanLines = [&](std::size_t from, std::size_t to) -> bool {
-        const std::size_t split = to - from >= g_tuning.splitAbove
-                                      ? NextSeparatorLine(data, from + (to - from) / 32 * 15, to)
-                                      : to;
-        if (split >= to) {
+        std::vector<std::size_t> cuts{from};
+        if (to - from >= g_tuning.splitAbove) {
+            const std::size_t count = std::clamp<std::size_t>((to - from) / kPartSize, 2, kMaxParts);
+            for (std::size_t k = 1; k < count; ++k) {
+                const std::size_t at = std::max(from + (to - from) / count * k, cuts.back());
+                const std::size_t cut = NextSeparatorLine(data, at, to);
+                if (cut > cuts.back() && cut < to) cuts.push_back(cut);
+            }
+        }
+        cuts.push_back(to);
+        const bool mapped = mapping != nullptr;
+        if (cuts.size() == 2) {
+            if (mapped) sys::PrefetchMapped(data + from, to - from);
             scanner.LinesAndBuild(from, to, holder(), password());
             return true;
         }
+        // Part 0 goes on with the scanner's state (a block still open); the last
+        // part's state is the scanner's when all are done.
+        const std::size_t parts = cuts.size() - 1;
+        std::vector<BlockScanner> later(parts - 1);
+        auto scannerOf = [&](std::size_t k) -> BlockScanner& { return k == 0 ? scanner : later[k - 1]; };
+        for (BlockScanner& sc : later) {
+            sc.base = data;
+            sc.baseOffset = bufStart;
+        }
+        // The helper touches nothing of the session: it gets its own copy of the password.
         const std::shared_ptr<const void> storage = holder();
-        second.base = data;
-        second.baseOffset = bufStart;
-        // The other thread touches nothing of the session: it gets its own copy
-        // of the password, and the first part is taken in while it works.
         const std::string knownPassword = password();
-        auto later = std::async(std::launch::async, [&] {
-            // Its last block may go on in the next chunk: only the finished ones are built.
-            second.LinesAndBuild(split, to, storage, knownPassword);
+        std::atomic<std::size_t> nextPart{0};
+        std::atomic<bool> stop{false};
+        std::mutex doneMutex;
+        std::condition_variable doneChanged;
+        std::vector<char> done(parts, 0);
+        auto work = [&]() -> bool {
+            const std::size_t k = nextPart.fetch_add(1);
+            if (k >= parts || stop.load()) return false;
+            BlockScanner& sc = scannerOf(k);
+            if (mapped) sys::PrefetchMapped(data + cuts[k], cuts[k + 1] - cuts[k]);
+            sc.LinesAndBuild(cuts[k], cuts[k + 1], storage, knownPassword);
+            if (k + 1 < parts) {
+                // The next part starts at a separator line: this part's last block ends there.
+                sc.Finish(cuts[k + 1]);
+                sc.Build(storage, knownPassword);
+            }
+            {
+                std::lock_guard<std::mutex> lock(doneMutex);
+                done[k] = 1;
+            }
+            doneChanged.notify_all();
+            return true;
+        };
+        auto helper = std::async(std::launch::async, [&] {
+            while (work()) {
+            }
         });
-        scanner.LinesAndBuild(from, split, storage, knownPassword);
-        scanner.Finish(split);
-        scanner.Build(storage, knownPassword);
-        bool ok = adopt(scanner);
-        later.get();
-        // The second part goes on from here: its records are taken in, and its
-        // state (a block still open) is the scanner's from now on.
-        std::swap(scanner, second);
-        ok = ok && adopt(scanner);
-        second.inBlocks = false;
-        second.blockCopy.clear();
-        second.Clear();
+        bool ok = true;
+        std::size_t taken = 0;  // parts whose records are taken in
+        while (taken < parts && ok) {
+            const bool didWork = work();
+            // Take in what is finished, in order; wait only when there is nothing left to do.
+            while (taken < parts && ok) {
+                {
+                    std::unique_lock<std::mutex> lock(doneMutex);
+                    if (!done[taken]) {
+                        if (didWork && nextPart.load() < parts) break;
+                        doneChanged.wait(lock, [&] { return done[taken] != 0; });
+                    }
+                }
+                BlockScanner& sc = scannerOf(taken);
+                ok = adopt(sc);
+                if (taken + 1 < parts) {
+                    sc.inBlocks = false;
+                    sc.blockCopy.clear();
+                }
+                ++taken;
+            }
+        }
+        stop.store(true);
+        helper.get();
+        if (ok && parts > 1) std::swap(scanner, later.back());  // the last part's open block goes on
         return ok;
     };
 

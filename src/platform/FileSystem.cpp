@@ -411,6 +411,18 @@ void AdviseLargePages(void* data, std::size_t size) {
 #endif
 }
 
+void PrefetchMapped(const void* data, std::size_t size) {
+#ifdef MADV_POPULATE_READ
+    static const std::uintptr_t pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t from = start / pageSize * pageSize;
+    if (size > 0) madvise(reinterpret_cast<void*>(from), start + size - from, MADV_POPULATE_READ);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
 std::shared_ptr<char[]> NewReadBuffer(std::size_t size) {
     size = ReadBufferSize(size);
     if (size < kLargePage) return std::shared_ptr<char[]>(new char[size]);
@@ -500,7 +512,7 @@ std::shared_ptr<const void> InputFile::Map(std::uint64_t offset, std::size_t len
     const std::uint64_t start = offset / pageSize * pageSize;
     const std::size_t lead = static_cast<std::size_t>(offset - start);
     const std::size_t total = lead + length;
-    void* p = mmap(nullptr, total, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, static_cast<off_t>(start));
+    void* p = mmap(nullptr, total, PROT_READ, MAP_PRIVATE, fd_, static_cast<off_t>(start));
     if (p == MAP_FAILED) return nullptr;
     const auto begin = reinterpret_cast<std::uintptr_t>(p);
     const int slot = ListMapping(begin, begin + total);

@@ -52,7 +52,8 @@ public:
     FileInfo Info() const;
     // Maps `length` bytes from `offset` read-only into memory, without copying
     // them; *data receives where they start. The returned owner keeps the mapping
-    // until the last copy goes. Null when the file cannot be mapped.
+    // until the last copy goes. Null when the file cannot be mapped. Its pages
+    // come in as they are first read (or through PrefetchMapped).
     //
     // If another program cuts the file short while it is mapped, the pages past
     // its new end read as zero bytes instead of stopping the program; the reader
@@ -134,5 +135,9 @@ std::size_t ReadBufferSize(std::size_t size);
 // Lets the system back the untouched memory [data, data + size) with large pages
 // (advice only, for big arrays about to be filled).
 void AdviseLargePages(void* data, std::size_t size);
+
+// Brings the pages of a mapped range in ahead of reading it, in one call instead
+// of a fault every few pages (advice only; several threads may do so at once).
+void PrefetchMapped(const void* data, std::size_t size);
 
 }  // namespace qx::sys
