@@ -561,6 +561,10 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     };
     std::size_t scan = 0;               // start of the next line
     BlockScanner scanner;
+    // Record arrays of parts already taken in, kept for later parts: their
+    // memory is then written again instead of fresh memory being mapped in.
+    std::mutex spareMutex;
+    std::vector<std::vector<LogData>> spareBuilt;
     bool skippingLongLine = !full && readFrom == LoadedSize && resumeInLongLine_;
     const std::string noPassword;
     std::uint64_t blocksTaken = 0;  // blocks handed on in this read
@@ -658,6 +662,13 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             const std::size_t k = nextPart.fetch_add(1);
             if (k >= parts || stop.load()) return false;
             BlockScanner& sc = scannerOf(k);
+            if (k > 0) {
+                std::lock_guard<std::mutex> lock(spareMutex);
+                if (!spareBuilt.empty()) {
+                    sc.built = std::move(spareBuilt.back());
+                    spareBuilt.pop_back();
+                }
+            }
             if (mapped) sys::PrefetchMapped(data + cuts[k], cuts[k + 1] - cuts[k]);
             sc.LinesAndBuild(cuts[k], cuts[k + 1], storage, knownPassword);
             if (k + 1 < parts) {
@@ -694,6 +705,10 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
                 if (taken + 1 < parts) {
                     sc.inBlocks = false;
                     sc.blockCopy.clear();
+                }
+                if (taken > 0) {
+                    std::lock_guard<std::mutex> lock(spareMutex);
+                    spareBuilt.push_back(std::move(sc.built));
                 }
                 ++taken;
             }
