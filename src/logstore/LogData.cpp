@@ -8,6 +8,7 @@
 
 #include "crypto/ProtectedText.h"
 #include "logstore/HeaderLine.h"
+#include "logstore/TextArena.h"
 #include "text/Cp932.h"
 
 namespace qx {
@@ -203,7 +204,8 @@ private:
 bool IsTopSeparator(std::string_view line) { return IsSeparatorOf(line, kTopRun); }
 bool IsBodySeparator(std::string_view line) { return IsSeparatorOf(line, kBodyRun); }
 
-LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& storage, bool crlfText) {
+LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& storage, bool crlfText,
+                 TextArena* arena) {
     // Walk the lines up to the body separator; the body is everything after it.
     std::size_t pos = 0;
     std::size_t headerBegin = 0, headerEnd = 0;  // header lines with their line ends
@@ -287,7 +289,7 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
         bodyStored_ = true;
         bodyData_ = rest.data();
         bodySize_ = rest.size();
-        if (headerMode_ != kModeEncrypted) ParseHeader();
+        if (headerMode_ != kModeEncrypted) ParseHeaderReserving(0, headerStored_ ? arena : nullptr);
         return;
     }
     // The parsed fields are packed with room for the body, so appending it below
@@ -306,20 +308,42 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
     }
 }
 
-void LogData::SetFields(int first, const std::string_view* values, int count, std::size_t extraCapacity) {
-    std::string packed;
-    std::uint32_t ends[kFieldCount - 1];
-    std::size_t total = text_.size();
-    for (int i = 0; i < count; ++i) total += values[i].size();
-    packed.reserve(total + extraCapacity);
+void LogData::SetFields(int first, const std::string_view* values, int count, std::size_t extraCapacity,
+                        TextArena* arena) {
+    // The new fields, in order; the old ones are read before anything changes,
+    // so that a value may even point into the old text.
+    std::string_view pieces[kFieldCount - 1];
+    std::size_t total = 0;
     const bool newHeader = kHeaderText >= first && kHeaderText < first + count;
     for (int id = 0; id < kFieldCount - 1; ++id) {
-        if (id >= first && id < first + count) packed.append(values[id - first]);
-        else if (id != kHeaderText || !headerStored_) packed.append(Field(id));
-        ends[id] = static_cast<std::uint32_t>(packed.size());
+        if (id >= first && id < first + count) pieces[id] = values[id - first];
+        else if (id != kHeaderText || !headerStored_) pieces[id] = Field(id);
+        total += pieces[id].size();
     }
-    if (!bodyStored_) packed.append(BodyText());
-    text_.swap(packed);
+    std::uint32_t ends[kFieldCount - 1];
+    auto pack = [&](char* out) {
+        std::size_t at = 0;
+        for (int id = 0; id < kFieldCount - 1; ++id) {
+            if (!pieces[id].empty()) std::memcpy(out + at, pieces[id].data(), pieces[id].size());
+            at += pieces[id].size();
+            ends[id] = static_cast<std::uint32_t>(at);
+        }
+    };
+    if (arena && headerStored_ && bodyStored_ && !newHeader) {
+        char* out = arena->Allocate(total);
+        pack(out);
+        fieldsData_ = out;
+        text_.clear();
+    } else {
+        const std::string_view body = bodyStored_ ? std::string_view() : BodyText();
+        std::string packed;
+        packed.reserve(total + body.size() + extraCapacity);
+        packed.resize(total);
+        pack(packed.data());
+        packed.append(body);
+        text_.swap(packed);
+        fieldsData_ = nullptr;
+    }
     std::copy(std::begin(ends), std::end(ends), std::begin(end_));
     if (newHeader) {
         headerStored_ = false;
@@ -337,7 +361,7 @@ void LogData::SetHeaderText(std::string_view text) {
 
 void LogData::ParseHeader() { ParseHeaderReserving(0); }
 
-void LogData::ParseHeaderReserving(std::size_t extraCapacity) {
+void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena) {
     // Fields accumulate over a second run, as the header parser always did.
     FieldText direction;
     direction.assign(Direction());
@@ -472,11 +496,18 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity) {
                                        host.view(),      address.view(), year,           month,
                                        day,              weekDay,        time,           attach.view(),
                                        dateNote};
-    SetFields(kDirection, values, kHeaderText, extraCapacity);
+    SetFields(kDirection, values, kHeaderText, extraCapacity, arena);
+}
+
+void LogData::OwnText() {
+    if (!fieldsData_) return;
+    text_.assign(fieldsData_, end_[kHeaderText]);
+    fieldsData_ = nullptr;
 }
 
 void LogData::OwnBody() {
     if (!bodyStored_) return;
+    OwnText();
     text_.reserve(text_.size() + bodySize_);
     text_.append(bodyData_, bodySize_);
     bodyStored_ = false;

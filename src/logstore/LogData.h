@@ -9,6 +9,8 @@
 
 namespace qx {
 
+class TextArena;
+
 // Protection modes of a header or body.
 enum : int { kModePlain = 0, kModeEncoded = 1, kModeEncrypted = 2, kModeUnknown = -1 };
 
@@ -28,8 +30,10 @@ public:
     // When `storage` keeps blockText's bytes alive and unchanged, a body that needs
     // no conversion stays in it instead of being copied. crlfText says that the
     // caller knows every line of blockText to end in CR LF, with no other CR in it.
+    // With an arena, whose owner `storage` must then be, header fields of a record
+    // whose header and body stay in the storage are written to the arena.
     explicit LogData(std::string_view blockText, const std::shared_ptr<const void>& storage = {},
-                     bool crlfText = false);
+                     bool crlfText = false, TextArena* arena = nullptr);
 
     // Header fields. List fields hold one entry per addressee line, each followed by ",".
     std::string_view Direction() const { return Field(kDirection); }
@@ -105,7 +109,7 @@ public:
 
     // Bytes of this record's text: every field, the body included.
     std::size_t TextBytes() const {
-        return text_.size() + (headerStored_ ? headerSize_ : 0) + (bodyStored_ ? bodySize_ : 0);
+        return Text().size() + (headerStored_ ? headerSize_ : 0) + (bodyStored_ ? bodySize_ : 0);
     }
 
 private:
@@ -117,14 +121,22 @@ private:
     std::string_view Field(int id) const {
         if (id == kBodyText && bodyStored_) return std::string_view(bodyData_, bodySize_);
         if (id == kHeaderText && headerStored_) return std::string_view(headerData_, headerSize_);
+        const std::string_view text = Text();
         const std::uint32_t b = id == 0 ? 0 : end_[id - 1];
-        const std::size_t e = id == kBodyText ? text_.size() : end_[id];
-        return std::string_view(text_).substr(b, e - b);
+        const std::size_t e = id == kBodyText ? text.size() : end_[id];
+        return text.substr(b, e - b);
     }
+    // What text_ holds, wherever it is: the fields alone may be in an arena.
+    std::string_view Text() const {
+        return fieldsData_ ? std::string_view(fieldsData_, end_[kHeaderText]) : std::string_view(text_);
+    }
+    // Copies fields kept in an arena into text_, so that text_ can change.
+    void OwnText();
     // Replaces the fields [first, last] (all before the body) and re-packs the text.
     // extraCapacity: room to keep for text appended to the body next.
-    void SetFields(int first, const std::string_view* values, int count, std::size_t extraCapacity = 0);
-    void ParseHeaderReserving(std::size_t extraCapacity);
+    void SetFields(int first, const std::string_view* values, int count, std::size_t extraCapacity = 0,
+                   TextArena* arena = nullptr);
+    void ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena = nullptr);
     void SetHeaderText(std::string_view text);
     void SetKey(std::string_view password);
     std::string_view Key() const { return CipherKey(); }
@@ -141,6 +153,10 @@ private:
     // as it stands is not copied: it stays in the shared read buffer (storage_)
     // until it changes, and its place in text_ is empty.
     std::string text_;
+    // Set when the header and body are both in storage_ and the fields were
+    // written to an arena that storage_ owns: then text_ is empty, and the
+    // fields (end_[kHeaderText] bytes) are here.
+    const char* fieldsData_ = nullptr;
     std::shared_ptr<const void> storage_;
     const char* headerData_ = nullptr;
     const char* bodyData_ = nullptr;

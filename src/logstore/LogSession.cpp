@@ -14,6 +14,7 @@
 #include <mutex>
 #include <cstring>
 
+#include "logstore/TextArena.h"
 #include "platform/FileSystem.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -34,6 +35,7 @@ constexpr std::size_t kLongestSeparatorLine = 64;
 // A large stretch of lines is cut into parts of about this size for two threads.
 constexpr std::size_t kPartSize = 2 << 20;
 constexpr std::size_t kMaxParts = 512;
+constexpr std::size_t kArenaBlock = 2 << 20;
 constexpr std::string_view kCrLf = "\r\n";
 
 std::string Bracketed(const std::string& path) { return "[" + path + "]"; }
@@ -96,6 +98,14 @@ bool LogSession::AdoptRecord(LogData&& built, std::string_view blockText) {
 }
 
 namespace {
+
+// Where the records built from a buffer keep their text: the buffer, and an
+// arena for their parsed fields. A record read as it stands keeps the arena,
+// and the arena keeps the buffers of such records.
+struct RecordStore {
+    std::shared_ptr<const void> storage;
+    std::shared_ptr<TextArena> arena;
+};
 
 // Cuts lines of a read buffer into blocks and builds their records. A block whose
 // lines all end in CR LF and need no conversion is kept as a place in the buffer,
@@ -313,12 +323,18 @@ struct BlockScanner {
 
     // Builds the records of the pending blocks not built yet into `built`. With
     // a known password, encrypted headers are opened here too.
-    void Build(const std::shared_ptr<const void>& storage, const std::string& password) {
+    void Build(const RecordStore& store, const std::string& password) {
         built.reserve(pending.size());
         const std::shared_ptr<const void> none;
+        std::shared_ptr<const void> owner;
         for (std::size_t i = built.size(); i < pending.size(); ++i) {
             const bool inPlace = pending[i].copy < 0;
-            LogData& r = built.emplace_back(Text(i), inPlace ? storage : none, inPlace && pending[i].crlf);
+            if (inPlace && !owner) {
+                store.arena->Keep(store.storage);
+                owner = store.arena;
+            }
+            LogData& r = built.emplace_back(Text(i), inPlace ? owner : none, inPlace && pending[i].crlf,
+                                            inPlace ? store.arena.get() : nullptr);
             if (r.HeaderMode() == kModeEncrypted && !password.empty()) {
                 r.DecryptHeader(kModeEncrypted, password);
                 if (!r.HeaderEncrypted()) r.ParseHeader();
@@ -328,8 +344,7 @@ struct BlockScanner {
 
     // Cuts and builds the complete lines [from, to) a piece at a time, so that
     // each block is built while its bytes are still in the processor's cache.
-    void LinesAndBuild(std::size_t from, std::size_t to, const std::shared_ptr<const void>& storage,
-                       const std::string& password) {
+    void LinesAndBuild(std::size_t from, std::size_t to, const RecordStore& store, const std::string& password) {
         constexpr std::size_t kPiece = 256 << 10;
         built.reserve(built.size() + (to - from) / 256 + 16);
         while (from < to) {
@@ -339,7 +354,7 @@ struct BlockScanner {
                 end = static_cast<std::size_t>(static_cast<const char*>(nl) - base) + 1;
             }
             Lines(from, end);
-            Build(storage, password);
+            Build(store, password);
             from = end;
         }
     }
@@ -565,6 +580,15 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     // memory is then written again instead of fresh memory being mapped in.
     std::mutex spareMutex;
     std::vector<std::vector<LogData>> spareBuilt;
+    // The records' parsed fields go to an arena for each of the two threads.
+    std::shared_ptr<TextArena> arenas[2];
+    const std::size_t arenaBlock = static_cast<std::size_t>(std::clamp<std::uint64_t>(
+        (info.size > readFrom ? info.size - readFrom : 0) / 4, 4096, kArenaBlock));
+    auto storeFor = [&](int thread, const std::shared_ptr<const void>& storage) -> RecordStore {
+        std::shared_ptr<TextArena>& arena = arenas[thread];
+        if (!arena) arena = std::make_shared<TextArena>(arenaBlock);
+        return {storage, arena};
+    };
     bool skippingLongLine = !full && readFrom == LoadedSize && resumeInLongLine_;
     const std::string noPassword;
     std::uint64_t blocksTaken = 0;  // blocks handed on in this read
@@ -615,7 +639,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     };
     auto flushPending = [&]() -> bool {
         if (scanner.pending.empty()) return true;
-        scanner.Build(holder(), password());
+        scanner.Build(storeFor(0, holder()), password());
         return adopt(scanner);
     };
 
@@ -638,7 +662,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
         const bool mapped = mapping != nullptr;
         if (cuts.size() == 2) {
             if (mapped) sys::PrefetchMapped(data + from, to - from);
-            scanner.LinesAndBuild(from, to, holder(), password());
+            scanner.LinesAndBuild(from, to, storeFor(0, holder()), password());
             return true;
         }
         // Part 0 goes on with the scanner's state (a block still open); the last
@@ -658,7 +682,8 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
         std::mutex doneMutex;
         std::condition_variable doneChanged;
         std::vector<char> done(parts, 0);
-        auto work = [&]() -> bool {
+        const RecordStore stores[2] = {storeFor(0, storage), storeFor(1, storage)};
+        auto work = [&](int thread) -> bool {
             const std::size_t k = nextPart.fetch_add(1);
             if (k >= parts || stop.load()) return false;
             BlockScanner& sc = scannerOf(k);
@@ -670,11 +695,11 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
                 }
             }
             if (mapped) sys::PrefetchMapped(data + cuts[k], cuts[k + 1] - cuts[k]);
-            sc.LinesAndBuild(cuts[k], cuts[k + 1], storage, knownPassword);
+            sc.LinesAndBuild(cuts[k], cuts[k + 1], stores[thread], knownPassword);
             if (k + 1 < parts) {
                 // The next part starts at a separator line: this part's last block ends there.
                 sc.Finish(cuts[k + 1]);
-                sc.Build(storage, knownPassword);
+                sc.Build(stores[thread], knownPassword);
             }
             {
                 std::lock_guard<std::mutex> lock(doneMutex);
@@ -684,13 +709,13 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             return true;
         };
         auto helper = std::async(std::launch::async, [&] {
-            while (work()) {
+            while (work(1)) {
             }
         });
         bool ok = true;
         std::size_t taken = 0;  // parts whose records are taken in
         while (taken < parts && ok) {
-            const bool didWork = work();
+            const bool didWork = work(0);
             // Take in what is finished, in order; wait only when there is nothing left to do.
             while (taken < parts && ok) {
                 {

@@ -4,6 +4,7 @@
 #include "crypto/Base64.h"
 #include "crypto/ProtectedText.h"
 #include "logstore/LogData.h"
+#include "logstore/TextArena.h"
 
 namespace qx {
 namespace {
@@ -250,6 +251,52 @@ TEST(LogDataHeader, LaterDateLinesOverwriteAndKeepTheNote) {
     EXPECT_EQ(r.Year(), "2005");
     EXPECT_EQ(r.Month(), "Feb");
     EXPECT_EQ(r.DateNote(), "(note)");
+}
+
+// Every field and mark of a record, in one text.
+std::string Fields(const LogData& r) {
+    std::string t;
+    for (std::string_view f : {r.Direction(), r.UserName(), r.BracketName(), r.GroupName(), r.HostName(),
+                               r.IpAddress(), r.Year(), r.Month(), r.Day(), r.WeekDay(), r.Time(),
+                               r.AttachLine(), r.DateNote(), r.HeaderText(), r.BodyText()}) {
+        t.append(f);
+        t.push_back('|');
+    }
+    return t + r.TopSeparator() + r.BodySeparator() + std::to_string(r.AddresseeCount()) + "/" +
+           std::to_string(r.TextBytes());
+}
+
+// Records whose fields went to an arena read and change as records that own them,
+// and keep the arena and the block text alive on their own.
+TEST(LogDataArena, FieldsInAnArenaReadAndChangeAlike) {
+    const std::string blocks[] = {
+        Block(" From: alice[a] (dev/pc01/192.168.0.5)\n To: bob (pc02)\n  at Mon Jan  5 09:03:01 2004\n"
+              "  (\x93Y\x95t) a.txt",
+              "hello\nworld"),
+        Block(" To: " + std::string(300, 'n') + " (g/h)\n  at Tue Feb  6 10:00:00 2005 \"a note\"", "x"),
+        Block(" From: carol\n  at Wed Mar  7 11:00:00 2006", ""),  // no body: the fields stay in the record
+    };
+    for (const std::string& block : blocks) {
+        auto storage = std::make_shared<std::string>(block);
+        auto arena = std::make_shared<TextArena>(64);  // small blocks: a long field gets one of its own
+        arena->Keep(storage);
+        LogData kept(*storage, arena, true, arena.get());
+        const LogData owned(block);
+        ASSERT_EQ(Fields(kept), Fields(owned));
+        const std::string before = Fields(kept);
+        storage.reset();
+        arena.reset();
+
+        LogData copy = kept;
+        copy.AppendBody("more\r\n");
+        LogData grown = owned;
+        grown.AppendBody("more\r\n");
+        EXPECT_EQ(Fields(copy), Fields(grown));
+        EXPECT_EQ(Fields(kept), before) << "a copy changes alone";
+        copy.TruncateBody(2);
+        grown.TruncateBody(2);
+        EXPECT_EQ(Fields(copy), Fields(grown));
+    }
 }
 
 }  // namespace
