@@ -240,8 +240,8 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
         bodyMark_ = 0;
         return;
     }
-    headerMode_ = ModeOfMark(topMark_, '=');
-    bodyMode_ = ModeOfMark(bodyMark_, '-');
+    headerMode_ = static_cast<std::int8_t>(ModeOfMark(topMark_, '='));
+    bodyMode_ = static_cast<std::int8_t>(ModeOfMark(bodyMark_, '-'));
 
     // The header text is its lines joined by CR LF. When they already stand so in
     // the block and the block's storage is kept, the header stays there.
@@ -651,8 +651,10 @@ std::string_view LogData::DecryptHeader(int mode, std::string_view password) {
 std::optional<std::string> LogData::DecodeExactly(std::string_view stored, int mode) {
     if (mode == kModeEncrypted) {
         bool exact = false;
-        std::string plain = qx::DecryptText(stored, Key(), passwordOk_, &exact);
-        if (!passwordOk_ || !exact) return std::nullopt;
+        bool ok = passwordOk_;
+        std::string plain = qx::DecryptText(stored, Key(), ok, &exact);
+        passwordOk_ = ok;
+        if (!ok || !exact) return std::nullopt;
         return plain;
     }
     std::string plain = DecodeText(stored, mode);
@@ -673,7 +675,9 @@ std::string LogData::PlainBody(std::string_view password) {
 void LogData::AppendPlainBody(std::string& out, std::string_view password) {
     if (bodyMode_ == kModeEncrypted) {
         if (!password.empty()) SetKey(password);
-        qx::DecryptTextAppend(BodyText(), Key(), passwordOk_, out);
+        bool ok = passwordOk_;
+        qx::DecryptTextAppend(BodyText(), Key(), ok, out);
+        passwordOk_ = ok;
     } else if (bodyMode_ == kModeEncoded) {
         out += PlainBody(password);
     } else {

@@ -160,23 +160,24 @@ private:
     std::shared_ptr<const void> storage_;
     const char* headerData_ = nullptr;
     const char* bodyData_ = nullptr;
-    std::uint32_t headerSize_ = 0;
     std::size_t bodySize_ = 0;
     std::uint32_t end_[kFieldCount - 1] = {};
     // Shared by the records keyed with the same password.
     std::shared_ptr<const std::string> cipherKey_;
-    int bodyMode_ = 0;
-    int headerMode_ = 0;
+    std::uint32_t headerSize_ = 0;
     int addresseeCount_ = 0;
+    std::int8_t bodyMode_ = 0;
+    std::int8_t headerMode_ = 0;
     char topMark_ = 0;   // 37th byte of the top separator (any byte, a zero byte too)
     char bodyMark_ = 0;  // 37th byte of the body separator
-    bool hasTop_ = false;
-    bool hasBody_ = false;
-    bool passwordOk_ = true;
-    bool deleted_ = false;
-    bool headerDecrypted_ = false;
-    bool headerStored_ = false;  // HeaderText is headerData_ in storage_
-    bool bodyStored_ = false;    // BodyText is bodyData_ in storage_
+    // Flags as bits: there is one set of them in every record of a log.
+    bool hasTop_ : 1 = false;
+    bool hasBody_ : 1 = false;
+    bool passwordOk_ : 1 = true;
+    bool deleted_ : 1 = false;
+    bool headerDecrypted_ : 1 = false;
+    bool headerStored_ : 1 = false;  // HeaderText is headerData_ in storage_
+    bool bodyStored_ : 1 = false;    // BodyText is bodyData_ in storage_
 };
 
 }  // namespace qx

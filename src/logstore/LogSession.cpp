@@ -576,10 +576,10 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     };
     std::size_t scan = 0;               // start of the next line
     BlockScanner scanner;
-    // Record arrays of parts already taken in, kept for later parts: their
-    // memory is then written again instead of fresh memory being mapped in.
+    // The arrays of parts already taken in, kept for later parts: their memory
+    // is then written again instead of fresh memory being mapped in.
     std::mutex spareMutex;
-    std::vector<std::vector<LogData>> spareBuilt;
+    std::vector<std::pair<std::vector<LogData>, std::vector<BlockScanner::Pending>>> spare;
     // The records' parsed fields go to an arena for each of the two threads.
     std::shared_ptr<TextArena> arenas[2];
     const std::size_t arenaBlock = static_cast<std::size_t>(std::clamp<std::uint64_t>(
@@ -592,6 +592,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     bool skippingLongLine = !full && readFrom == LoadedSize && resumeInLongLine_;
     const std::string noPassword;
     std::uint64_t blocksTaken = 0;  // blocks handed on in this read
+    bool sawEncryptedBody = false;  // a block read has an encrypted body
 
     // Takes in the records built for a scanner's blocks, in file order.
     auto adopt = [&](BlockScanner& sc) -> bool {
@@ -611,6 +612,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
         blocksTaken += sc.pending.size();
         bool ok = true;
         for (std::size_t i = 0; i < sc.pending.size() && ok; ++i) {
+            if (sc.built[i].BodyMode() == kModeEncrypted) sawEncryptedBody = true;
             if (!AddBlockTracked(sc.Text(i), sc.pending[i].offset, &sc.built[i])) {
                 if (full) {
                     ok = false;
@@ -689,9 +691,10 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             BlockScanner& sc = scannerOf(k);
             if (k > 0) {
                 std::lock_guard<std::mutex> lock(spareMutex);
-                if (!spareBuilt.empty()) {
-                    sc.built = std::move(spareBuilt.back());
-                    spareBuilt.pop_back();
+                if (!spare.empty()) {
+                    sc.built = std::move(spare.back().first);
+                    sc.pending = std::move(spare.back().second);
+                    spare.pop_back();
                 }
             }
             if (mapped) sys::PrefetchMapped(data + cuts[k], cuts[k + 1] - cuts[k]);
@@ -733,7 +736,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
                 }
                 if (taken > 0) {
                     std::lock_guard<std::mutex> lock(spareMutex);
-                    spareBuilt.push_back(std::move(sc.built));
+                    spare.emplace_back(std::move(sc.built), std::move(sc.pending));
                 }
                 ++taken;
             }
@@ -863,7 +866,8 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     result.fullRead = full;
     result.firstNew = std::min(firstNew, records.size());
     result.changedRecord = changed < static_cast<long long>(result.firstNew) ? changed : -1;
-    if (full && !CheckBodyPassword()) {
+    // Only a log with an encrypted body needs its password checked.
+    if (full && sawEncryptedBody && !CheckBodyPassword()) {
         result.status = LoadStatus::PasswordGivenUp;
         return result;
     }
