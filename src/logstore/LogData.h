@@ -170,14 +170,15 @@ private:
     std::int8_t headerMode_ = 0;
     char topMark_ = 0;   // 37th byte of the top separator (any byte, a zero byte too)
     char bodyMark_ = 0;  // 37th byte of the body separator
-    // Flags as bits: there is one set of them in every record of a log.
-    bool hasTop_ : 1 = false;
-    bool hasBody_ : 1 = false;
-    bool passwordOk_ : 1 = true;
-    bool deleted_ : 1 = false;
-    bool headerDecrypted_ : 1 = false;
-    bool headerStored_ : 1 = false;  // HeaderText is headerData_ in storage_
-    bool bodyStored_ : 1 = false;    // BodyText is bodyData_ in storage_
+    // Whole bytes, not bits: a record is built in fresh memory, and setting a bit
+    // would read that memory first, which costs the system a second fault.
+    bool hasTop_ = false;
+    bool hasBody_ = false;
+    bool passwordOk_ = true;
+    bool deleted_ = false;
+    bool headerDecrypted_ = false;
+    bool headerStored_ = false;  // HeaderText is headerData_ in storage_
+    bool bodyStored_ = false;    // BodyText is bodyData_ in storage_
 };
 
 }  // namespace qx
