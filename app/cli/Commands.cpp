@@ -133,19 +133,31 @@ public:
     }
 
     static std::uint64_t Hash(std::string_view t) {
-        // Eight bytes at a time, the last eight (or fewer) bytes on their own.
+        // Eight bytes at a time; the last eight (overlapping the ones before, or
+        // fewer for a short text) on their own, without a loop over bytes.
         constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
-        std::uint64_t h = t.size() * kMul;
-        std::size_t i = 0;
-        for (; i + 8 <= t.size(); i += 8) {
-            std::uint64_t w;
-            std::memcpy(&w, t.data() + i, 8);
-            h = (h ^ w) * kMul;
-            h ^= h >> 29;
+        const char* p = t.data();
+        const std::size_t n = t.size();
+        auto load = [](const char* at, std::size_t bytes) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, at, bytes);
+            return w;
+        };
+        std::uint64_t h = n * kMul;
+        std::uint64_t last;
+        if (n >= 8) {
+            for (std::size_t i = 0; i + 8 < n; i += 8) {
+                h = (h ^ load(p + i, 8)) * kMul;
+                h ^= h >> 29;
+            }
+            last = load(p + n - 8, 8);
+        } else if (n >= 4) {
+            last = load(p, 4) << 32 | load(p + n - 4, 4);
+        } else {
+            last = n == 0 ? 0 : static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) << 8 |
+                                    static_cast<std::uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
         }
-        std::uint64_t w = 0;
-        if (i < t.size()) std::memcpy(&w, t.data() + i, t.size() - i);
-        h = (h ^ w) * kMul;
+        h = (h ^ last) * kMul;
         return h ^ (h >> 32);
     }
 
@@ -208,26 +220,26 @@ struct Summary {
             const LogData& r = *p;
             ++header[std::clamp(r.HeaderMode(), -1, 2) + 1];
             ++body[std::clamp(r.BodyMode(), -1, 2) + 1];
-            if (r.UserName() != lastUsers) {
-                lastUsers = r.UserName();
+            if (const std::string_view names = r.UserName(); names != lastUsers) {
+                lastUsers = names;
                 if (!userLists.Seen(lastUsers)) {
                     ForEachName(lastUsers, [&](std::string_view n) {
                         if (!IsBlankName(n)) users.Insert(n);
                     });
                 }
             }
-            if (r.HostName() != lastHosts) {
-                lastHosts = r.HostName();
+            if (const std::string_view names = r.HostName(); names != lastHosts) {
+                lastHosts = names;
                 if (!hostLists.Seen(lastHosts)) {
                     ForEachName(lastHosts, [&](std::string_view n) {
                         if (!IsBlankName(n)) hosts.Insert(n);
                     });
                 }
             }
-            if (r.Year().empty()) continue;
+            const std::string_view year = r.Year();
+            if (year.empty()) continue;
             // Most dates fall in a year between the first and the last so far.
-            if (first && DateKey::YearBefore(firstKey->year, r.Year()) &&
-                DateKey::YearBefore(r.Year(), lastKey->year)) {
+            if (first && DateKey::YearBefore(firstKey->year, year) && DateKey::YearBefore(year, lastKey->year)) {
                 continue;
             }
             Date(&r, DateKey(r));

@@ -541,20 +541,31 @@ std::string LogData::BodySeparator() const {
 }
 
 int LogData::MonthIndex() const {
-    // The three letters as one number, compared with the twelve names at once.
-    static constexpr char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
     const std::string_view m = Month();
     if (m.size() != 3) return 1;
-    auto code = [](const char* c) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(c[0])) |
-               static_cast<std::uint32_t>(static_cast<unsigned char>(c[1])) << 8 |
-               static_cast<std::uint32_t>(static_cast<unsigned char>(c[2])) << 16;
+    // The three letters as one number.
+    const std::uint32_t code = static_cast<std::uint32_t>(static_cast<unsigned char>(m[0])) << 16 |
+                               static_cast<std::uint32_t>(static_cast<unsigned char>(m[1])) << 8 |
+                               static_cast<std::uint32_t>(static_cast<unsigned char>(m[2]));
+    constexpr auto name = [](const char (&n)[4]) {
+        return static_cast<std::uint32_t>(n[0]) << 16 | static_cast<std::uint32_t>(n[1]) << 8 |
+               static_cast<std::uint32_t>(n[2]);
     };
-    const std::uint32_t wanted = code(m.data());
-    for (int i = 0; i < 12; ++i) {
-        if (code(kMonths + 3 * i) == wanted) return i + 1;
+    switch (code) {
+    case name("Jan"): return 1;
+    case name("Feb"): return 2;
+    case name("Mar"): return 3;
+    case name("Apr"): return 4;
+    case name("May"): return 5;
+    case name("Jun"): return 6;
+    case name("Jul"): return 7;
+    case name("Aug"): return 8;
+    case name("Sep"): return 9;
+    case name("Oct"): return 10;
+    case name("Nov"): return 11;
+    case name("Dec"): return 12;
+    default: return 1;
     }
-    return 1;
 }
 
 std::string LogData::MonthNumber() const {
