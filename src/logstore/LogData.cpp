@@ -18,7 +18,17 @@ namespace {
 constexpr std::string_view kCrLf = "\r\n";
 
 bool IsSeparatorOf(std::string_view line, std::string_view run) {
-    return line.size() == 37 && line[0] == run[0] && std::memcmp(line.data(), run.data(), 36) == 0;
+    if (line.size() != 37 || line[0] != run[0]) return false;
+    // 36 equal bytes, compared eight at a time.
+    const std::uint64_t eight = 0x0101010101010101ull * static_cast<unsigned char>(run[0]);
+    for (int i = 0; i < 32; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, line.data() + i, 8);
+        if (w != eight) return false;
+    }
+    std::uint32_t last;
+    std::memcpy(&last, line.data() + 32, 4);
+    return last == static_cast<std::uint32_t>(eight);
 }
 
 int ModeOfMark(char mark, char plainMark) {
@@ -64,7 +74,8 @@ bool IsIpv4(std::string_view s) {
 struct DateTokenList {
     static constexpr std::size_t kKept = 7;
     std::string_view token[kKept];
-    std::string unquoted[kKept];
+    // Room for tokens taken out of quotes, made only when one is (seldom).
+    std::unique_ptr<std::string[]> unquoted;
     bool owned[kKept] = {};  // token[i] is in unquoted[i], not in the line
     std::size_t count = 0;
 
@@ -78,6 +89,7 @@ struct DateTokenList {
     }
     void AddOwned(std::string&& t) {
         if (count < kKept) {
+            if (!unquoted) unquoted = std::make_unique<std::string[]>(kKept);
             unquoted[count] = std::move(t);
             token[count] = unquoted[count];
             owned[count] = true;
@@ -124,7 +136,12 @@ void DateTokens(std::string_view line, DateTokenList& out) {
             }
         } else {
             const std::size_t start = i;
-            while (i < n && static_cast<unsigned char>(line[i]) > 0x20 && line[i] != ',') i += CharLength(line, i);
+            // Up to a blank or a comma; a double-byte character is passed whole.
+            while (i < n) {
+                const unsigned char c = static_cast<unsigned char>(line[i]);
+                if (c <= 0x20 || c == ',') break;
+                i += (c >= 0x81 && IsLeadByte(c) && i + 1 < n) ? 2 : 1;
+            }
             out.Add(line.substr(start, std::min(i, n) - start));
         }
         while (i < n && isBlank(i)) ++i;
@@ -212,6 +229,10 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
     bool headerCrLf = true;                       // every header line ends in CR LF
     bool inHeader = false;
     bool sawBodySeparator = false;
+    // The header lines as found here, so that the parser need not find them again.
+    constexpr std::size_t kKeptLines = 16;
+    std::string_view foundLines[kKeptLines];
+    std::size_t headerLineCount = 0;
     while (pos < blockText.size()) {
         const LineSpan span = NextLine(blockText, pos);
         const std::size_t lineEnd = static_cast<std::size_t>(span.line.data() - blockText.data()) +
@@ -232,6 +253,8 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
         } else {
             if (pos != lineEnd + 2 || blockText[lineEnd] != '\r') headerCrLf = false;
             headerEnd = pos;
+            if (headerLineCount < kKeptLines) foundLines[headerLineCount] = span.line;
+            ++headerLineCount;
         }
     }
 
@@ -242,6 +265,12 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
     }
     headerMode_ = static_cast<std::int8_t>(ModeOfMark(topMark_, '='));
     bodyMode_ = static_cast<std::int8_t>(ModeOfMark(bodyMark_, '-'));
+    // The lines found are the lines of the header text when every one ended in
+    // CR LF and the text stays as read (a mode-1 header is decoded first). An
+    // empty line means nothing to the parser.
+    const LineList lineList{foundLines, headerLineCount};
+    const LineList* knownLines =
+        headerCrLf && headerLineCount <= kKeptLines && headerMode_ != kModeEncoded ? &lineList : nullptr;
 
     // The header text is its lines joined by CR LF. When they already stand so in
     // the block and the block's storage is kept, the header stays there.
@@ -289,12 +318,12 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
         bodyStored_ = true;
         bodyData_ = rest.data();
         bodySize_ = rest.size();
-        if (headerMode_ != kModeEncrypted) ParseHeaderReserving(0, headerStored_ ? arena : nullptr);
+        if (headerMode_ != kModeEncrypted) ParseHeaderReserving(0, headerStored_ ? arena : nullptr, knownLines);
         return;
     }
     // The parsed fields are packed with room for the body, so appending it below
     // moves nothing.
-    if (headerMode_ != kModeEncrypted) ParseHeaderReserving(rest.size());
+    if (headerMode_ != kModeEncrypted) ParseHeaderReserving(rest.size(), nullptr, knownLines);
 
     if (asStored) {
         text_.reserve(text_.size() + rest.size());
@@ -361,7 +390,7 @@ void LogData::SetHeaderText(std::string_view text) {
 
 void LogData::ParseHeader() { ParseHeaderReserving(0); }
 
-void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena) {
+void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena, const LineList* lines) {
     // Fields accumulate over a second run, as the header parser always did.
     FieldText direction;
     direction.assign(Direction());
@@ -376,8 +405,9 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena) 
     FieldText& group = lists[2];
     FieldText& host = lists[3];
     FieldText& address = lists[4];
-    // Date fields may point into the old text or into the last date line's tokens.
-    std::string dateStore[6];
+    // Date fields may point into the old text or into the last date line's
+    // tokens; a token taken out of quotes needs a copy (seldom).
+    std::unique_ptr<std::string[]> dateStore;
     DateTokenList tokens;
 
     auto addressPart = [&](std::string_view part) {
@@ -439,7 +469,7 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena) 
         else field.append(piece);
     };
 
-    ForEachLine(HeaderText(), [&](std::string_view line) {
+    auto parseLine = [&](std::string_view line) {
         const LineMarks marks = ScanHeaderLine(line);
         if (marks.to || marks.from) {
             ++addresseeCount_;
@@ -479,6 +509,7 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena) 
                 // list: copy it. The others are views of the header text.
                 auto keep = [&](std::size_t k) -> std::string_view {
                     if (!tokens.owned[k]) return tokens.token[k];
+                    if (!dateStore) dateStore = std::make_unique<std::string[]>(6);
                     dateStore[k - 1].assign(tokens.token[k]);
                     return dateStore[k - 1];
                 };
@@ -490,7 +521,12 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena) 
                 if (tokens.count >= 7) dateNote = keep(6);
             }
         }
-    });
+    };
+    if (lines) {
+        for (std::size_t i = 0; i < lines->count; ++i) parseLine(lines->line[i]);
+    } else {
+        ForEachLine(HeaderText(), parseLine);
+    }
 
     const std::string_view values[] = {direction.view(), user.view(),    bracket.view(), group.view(),
                                        host.view(),      address.view(), year,           month,

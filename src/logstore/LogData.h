@@ -136,7 +136,12 @@ private:
     // extraCapacity: room to keep for text appended to the body next.
     void SetFields(int first, const std::string_view* values, int count, std::size_t extraCapacity = 0,
                    TextArena* arena = nullptr);
-    void ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena = nullptr);
+    // Header lines already found, in order.
+    struct LineList {
+        const std::string_view* line;
+        std::size_t count;
+    };
+    void ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena = nullptr, const LineList* lines = nullptr);
     void SetHeaderText(std::string_view text);
     void SetKey(std::string_view password);
     std::string_view Key() const { return CipherKey(); }

@@ -38,13 +38,6 @@ std::size_t LastPos(std::string_view needle, std::string_view text) {
     return last;
 }
 
-std::string_view Trim(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20) --e;
-    return s.substr(b, e - b);
-}
-
 std::string_view Substring(std::string_view s, long long start, long long count) {
     if (count <= 0) return {};
     if (start < 1) start = 1;

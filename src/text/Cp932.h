@@ -36,7 +36,12 @@ inline bool Contains(std::string_view text, std::string_view needle) {
 }
 
 // Removes bytes 0x00..0x20 at both ends (a full-width space is kept).
-std::string_view Trim(std::string_view s);
+inline std::string_view Trim(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20) --e;
+    return s.substr(b, e - b);
+}
 
 // 1-based substring: empty when count <= 0 or start beyond the end; start below 1
 // counts as 1; stops at the end of the text.

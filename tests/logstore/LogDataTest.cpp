@@ -299,5 +299,26 @@ TEST(LogDataArena, FieldsInAnArenaReadAndChangeAlike) {
     }
 }
 
+// The header lines found while cutting the block are parsed as the lines of the
+// header text would be: a block with LF line ends has its header joined again and
+// parsed from that text, and must give the same record.
+TEST(LogDataHeader, LinesFoundOnceParseAsTheJoinedText) {
+    std::string many;
+    for (int i = 0; i < 20; ++i) many += " To: user" + std::to_string(i) + " (g/h" + std::to_string(i) + ")\n";
+    const std::string headers[] = {
+        " From: alice (dev/pc01/192.168.0.5)\n  at Mon Jan  5 09:03:01 2004",
+        " From: alice (pc)\n\n  at Mon Jan  5 09:03:01 2004\n\n",  // empty lines, also at the end
+        "\n",
+        many + "  at Tue Feb  6 10:00:00 2005",                       // more lines than are kept
+        " To: bob\n  (\x93Y\x95t) a.txt\n  (\x93Y\x95t) b.txt\n  at Wed Mar  7 11:00:00 2006 note",
+    };
+    for (const std::string& header : headers) {
+        const std::string crlf = Block(header, "body\nlines");
+        std::string lf = crlf;
+        for (std::size_t p; (p = lf.find("\r\n")) != std::string::npos;) lf.erase(p, 1);
+        EXPECT_EQ(Fields(LogData(crlf)), Fields(LogData(lf))) << header;
+    }
+}
+
 }  // namespace
 }  // namespace qx
