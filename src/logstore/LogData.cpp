@@ -358,7 +358,7 @@ void LogData::SetFields(int first, const std::string_view* values, int count, st
             ends[id] = static_cast<std::uint32_t>(at);
         }
     };
-    if (arena && headerStored_ && bodyStored_ && !newHeader) {
+    if (arena && bodyStored_) {
         char* out = arena->Allocate(total);
         pack(out);
         fieldsData_ = out;
@@ -390,7 +390,8 @@ void LogData::SetHeaderText(std::string_view text) {
 
 void LogData::ParseHeader() { ParseHeaderReserving(0); }
 
-void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena, const LineList* lines) {
+void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena, const LineList* lines,
+                                   const std::string* newHeader) {
     // Fields accumulate over a second run, as the header parser always did.
     FieldText direction;
     direction.assign(Direction());
@@ -522,7 +523,9 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena, 
             }
         }
     };
-    if (lines) {
+    if (newHeader) {
+        ForEachLine(*newHeader, parseLine);
+    } else if (lines) {
         for (std::size_t i = 0; i < lines->count; ++i) parseLine(lines->line[i]);
     } else {
         ForEachLine(HeaderText(), parseLine);
@@ -531,8 +534,18 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena, 
     const std::string_view values[] = {direction.view(), user.view(),    bracket.view(), group.view(),
                                        host.view(),      address.view(), year,           month,
                                        day,              weekDay,        time,           attach.view(),
-                                       dateNote};
-    SetFields(kDirection, values, kHeaderText, extraCapacity, arena);
+                                       dateNote,         newHeader ? std::string_view(*newHeader) : std::string_view()};
+    SetFields(kDirection, values, newHeader ? kHeaderText + 1 : kHeaderText, extraCapacity, arena);
+}
+
+void LogData::OpenHeader(std::string_view password, TextArena* arena) {
+    if (headerMode_ != kModeEncrypted || headerDecrypted_) return;
+    if (!password.empty()) SetKey(password);
+    // Decrypted and parsed at once: the plain header and the fields are written together.
+    if (std::optional<std::string> plain = DecodeExactly(HeaderText(), kModeEncrypted)) {
+        headerDecrypted_ = true;
+        ParseHeaderReserving(0, bodyStored_ ? arena : nullptr, nullptr, &*plain);
+    }
 }
 
 void LogData::OwnText() {

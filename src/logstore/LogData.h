@@ -92,6 +92,10 @@ public:
     std::string EncryptText(std::string_view text) const;
     std::string DecryptText(std::string_view text);
     std::string_view DecryptHeader(int mode, std::string_view password);
+    // For an encrypted header not opened yet: DecryptHeader, then ParseHeader when
+    // it opened, with the fields written to `arena` (whose owner holds this
+    // record) when the body stays in the storage.
+    void OpenHeader(std::string_view password, TextArena* arena = nullptr);
     std::string PlainBody(std::string_view password);
     // The same, appended to out.
     void AppendPlainBody(std::string& out, std::string_view password);
@@ -141,7 +145,9 @@ private:
         const std::string_view* line;
         std::size_t count;
     };
-    void ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena = nullptr, const LineList* lines = nullptr);
+    // With newHeader, parses that text instead and makes it the header text.
+    void ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena = nullptr, const LineList* lines = nullptr,
+                              const std::string* newHeader = nullptr);
     void SetHeaderText(std::string_view text);
     void SetKey(std::string_view password);
     std::string_view Key() const { return CipherKey(); }

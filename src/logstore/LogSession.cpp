@@ -336,8 +336,7 @@ struct BlockScanner {
             LogData& r = built.emplace_back(Text(i), inPlace ? owner : none, inPlace && pending[i].crlf,
                                             inPlace ? store.arena.get() : nullptr);
             if (r.HeaderMode() == kModeEncrypted && !password.empty()) {
-                r.DecryptHeader(kModeEncrypted, password);
-                if (!r.HeaderEncrypted()) r.ParseHeader();
+                r.OpenHeader(password, inPlace ? store.arena.get() : nullptr);
             }
         }
     }

@@ -320,5 +320,32 @@ TEST(LogDataHeader, LinesFoundOnceParseAsTheJoinedText) {
     }
 }
 
+// An encrypted header opened while the block is built (decrypted and parsed in
+// one step, into an arena) gives the record DecryptHeader and ParseHeader give,
+// and one that does not open stays as read.
+TEST(LogDataArena, HeaderOpenedAtOnceMatchesDecryptThenParse) {
+    const std::string key = MakeCipherKey("pw");
+    const std::string header = " From: a[b] (g/h/10.0.0.1)\r\n To: c (k)\r\n  at Mon Jan  5 09:03:01 2004 (x)";
+    const std::string block = Block(EncryptText(header, key), EncryptText("secret\r\n", key),
+                                    std::string(36, '=') + "2", std::string(36, '-') + "2");
+    for (const char* password : {"pw", "wrong"}) {
+        auto storage = std::make_shared<std::string>(block);
+        auto arena = std::make_shared<TextArena>(4096);
+        arena->Keep(storage);
+        LogData opened(*storage, arena, true, arena.get());
+        opened.OpenHeader(password, arena.get());
+        storage.reset();
+        arena.reset();
+
+        LogData stepwise(block);
+        stepwise.DecryptHeader(2, password);
+        if (!stepwise.HeaderEncrypted()) stepwise.ParseHeader();
+        EXPECT_EQ(Fields(opened), Fields(stepwise)) << password;
+        EXPECT_EQ(opened.HeaderEncrypted(), stepwise.HeaderEncrypted());
+        EXPECT_EQ(opened.PasswordOk(), stepwise.PasswordOk());
+        EXPECT_EQ(opened.PlainBody(password), stepwise.PlainBody(password));
+    }
+}
+
 }  // namespace
 }  // namespace qx
