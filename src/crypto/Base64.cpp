@@ -9,11 +9,14 @@ namespace {
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 // Decoding classes: 0..63 a digit, kLineBreak for CR and LF. Every other byte
-// counts as the digit 0.
+// counts as the digit 0; it is marked with kNotDigit, which its low six bits
+// (the value used) do not see.
 constexpr std::uint8_t kLineBreak = 0xFF;
+constexpr std::uint8_t kNotDigit = 0x40;
 
 constexpr std::array<std::uint8_t, 256> MakeDecodeTable() {
     std::array<std::uint8_t, 256> t{};
+    for (std::size_t c = 0; c < 256; ++c) t[c] = kNotDigit;
     for (std::uint8_t i = 0; i < 64; ++i) t[static_cast<unsigned char>(kAlphabet[i])] = i;
     t['\r'] = kLineBreak;
     t['\n'] = kLineBreak;
@@ -64,8 +67,10 @@ bool IsBase64Of(std::string_view text, const std::uint8_t* in, std::size_t n) {
     return true;
 }
 
-std::size_t Base64Decode(std::string_view text, std::uint8_t* output) {
+std::size_t Base64Decode(std::string_view text, std::uint8_t* output, bool* onlyDigits) {
     std::uint8_t* o = output;
+    std::uint32_t seen = 0;        // every class met, or-ed
+    bool groupsOfFour = true;      // every character was read in a whole group of four
     std::uint32_t group = 0;
     int count = 0;
     const auto* t = reinterpret_cast<const unsigned char*>(text.data());
@@ -76,7 +81,8 @@ std::size_t Base64Decode(std::string_view text, std::uint8_t* output) {
             const std::uint32_t d0 = kDecode[t[i]], d1 = kDecode[t[i + 1]], d2 = kDecode[t[i + 2]],
                                 d3 = kDecode[t[i + 3]];
             if (((d0 | d1 | d2 | d3) & 0x80) == 0) {
-                const std::uint32_t v = (d0 << 18) | (d1 << 12) | (d2 << 6) | d3;
+                seen |= d0 | d1 | d2 | d3;
+                const std::uint32_t v = ((d0 & 63) << 18) | ((d1 & 63) << 12) | ((d2 & 63) << 6) | (d3 & 63);
                 o[0] = static_cast<std::uint8_t>(v >> 16);
                 o[1] = static_cast<std::uint8_t>(v >> 8);
                 o[2] = static_cast<std::uint8_t>(v);
@@ -87,6 +93,7 @@ std::size_t Base64Decode(std::string_view text, std::uint8_t* output) {
         }
         const char ch = static_cast<char>(t[i++]);
         const std::uint8_t d = kDecode[static_cast<unsigned char>(ch)];
+        groupsOfFour = false;
         if (d == kLineBreak) {
             // A line break is copied and drops an unfinished group.
             *o++ = static_cast<std::uint8_t>(ch);
@@ -94,7 +101,7 @@ std::size_t Base64Decode(std::string_view text, std::uint8_t* output) {
             count = 0;
             continue;
         }
-        group = (group << 6) | d;
+        group = (group << 6) | (d & 63);
         if (++count == 4) {
             o[0] = static_cast<std::uint8_t>(group >> 16);
             o[1] = static_cast<std::uint8_t>(group >> 8);
@@ -105,6 +112,7 @@ std::size_t Base64Decode(std::string_view text, std::uint8_t* output) {
         }
     }
     *o = 0;
+    if (onlyDigits) *onlyDigits = groupsOfFour && (seen & kNotDigit) == 0;
     return static_cast<std::size_t>(o - output);
 }
 
