@@ -1,5 +1,9 @@
 #include "crypto/Base64.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <array>
 
 namespace qx {
@@ -9,14 +13,11 @@ namespace {
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 // Decoding classes: 0..63 a digit, kLineBreak for CR and LF. Every other byte
-// counts as the digit 0; it is marked with kNotDigit, which its low six bits
-// (the value used) do not see.
+// counts as the digit 0.
 constexpr std::uint8_t kLineBreak = 0xFF;
-constexpr std::uint8_t kNotDigit = 0x40;
 
 constexpr std::array<std::uint8_t, 256> MakeDecodeTable() {
     std::array<std::uint8_t, 256> t{};
-    for (std::size_t c = 0; c < 256; ++c) t[c] = kNotDigit;
     for (std::uint8_t i = 0; i < 64; ++i) t[static_cast<unsigned char>(kAlphabet[i])] = i;
     t['\r'] = kLineBreak;
     t['\n'] = kLineBreak;
@@ -52,6 +53,33 @@ std::string Base64Encode(const void* bytes, std::size_t n) {
     return out;
 }
 
+bool IsBase64Digits(std::string_view text) {
+    const char* p = text.data();
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen at a time: A-Z, a-z, 0-9, "+" and "/". Bytes above 0x7F compare as
+    // negative and fall in no range.
+    auto within = [](__m128i v, char lo, char hi) {
+        return _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(lo - 1))),
+                             _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(hi + 1))));
+    };
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i digit = _mm_or_si128(
+            _mm_or_si128(within(v, 'A', 'Z'), within(v, 'a', 'z')),
+            _mm_or_si128(within(v, '0', '9'),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('+')), _mm_cmpeq_epi8(v, _mm_set1_epi8('/')))));
+        if (_mm_movemask_epi8(digit) != 0xFFFF) return false;
+    }
+#endif
+    for (; i < n; ++i) {
+        const std::uint8_t d = kDecode[static_cast<unsigned char>(p[i])];
+        if (d >= 64 || kAlphabet[d] != p[i]) return false;
+    }
+    return true;
+}
+
 bool IsBase64Of(std::string_view text, const std::uint8_t* in, std::size_t n) {
     if (text.size() != (n + 2) / 3 * 4) return false;
     const char* t = text.data();
@@ -67,10 +95,8 @@ bool IsBase64Of(std::string_view text, const std::uint8_t* in, std::size_t n) {
     return true;
 }
 
-std::size_t Base64Decode(std::string_view text, std::uint8_t* output, bool* onlyDigits) {
+std::size_t Base64Decode(std::string_view text, std::uint8_t* output) {
     std::uint8_t* o = output;
-    std::uint32_t seen = 0;        // every class met, or-ed
-    bool groupsOfFour = true;      // every character was read in a whole group of four
     std::uint32_t group = 0;
     int count = 0;
     const auto* t = reinterpret_cast<const unsigned char*>(text.data());
@@ -81,8 +107,7 @@ std::size_t Base64Decode(std::string_view text, std::uint8_t* output, bool* only
             const std::uint32_t d0 = kDecode[t[i]], d1 = kDecode[t[i + 1]], d2 = kDecode[t[i + 2]],
                                 d3 = kDecode[t[i + 3]];
             if (((d0 | d1 | d2 | d3) & 0x80) == 0) {
-                seen |= d0 | d1 | d2 | d3;
-                const std::uint32_t v = ((d0 & 63) << 18) | ((d1 & 63) << 12) | ((d2 & 63) << 6) | (d3 & 63);
+                const std::uint32_t v = (d0 << 18) | (d1 << 12) | (d2 << 6) | d3;
                 o[0] = static_cast<std::uint8_t>(v >> 16);
                 o[1] = static_cast<std::uint8_t>(v >> 8);
                 o[2] = static_cast<std::uint8_t>(v);
@@ -93,7 +118,6 @@ std::size_t Base64Decode(std::string_view text, std::uint8_t* output, bool* only
         }
         const char ch = static_cast<char>(t[i++]);
         const std::uint8_t d = kDecode[static_cast<unsigned char>(ch)];
-        groupsOfFour = false;
         if (d == kLineBreak) {
             // A line break is copied and drops an unfinished group.
             *o++ = static_cast<std::uint8_t>(ch);
@@ -101,7 +125,7 @@ std::size_t Base64Decode(std::string_view text, std::uint8_t* output, bool* only
             count = 0;
             continue;
         }
-        group = (group << 6) | (d & 63);
+        group = (group << 6) | d;
         if (++count == 4) {
             o[0] = static_cast<std::uint8_t>(group >> 16);
             o[1] = static_cast<std::uint8_t>(group >> 8);
@@ -112,7 +136,6 @@ std::size_t Base64Decode(std::string_view text, std::uint8_t* output, bool* only
         }
     }
     *o = 0;
-    if (onlyDigits) *onlyDigits = groupsOfFour && (seen & kNotDigit) == 0;
     return static_cast<std::size_t>(o - output);
 }
 

@@ -15,9 +15,11 @@ inline std::string Base64Encode(std::string_view bytes) { return Base64Encode(by
 
 // Writes the decoded bytes and a terminating zero byte to output, which must hold
 // text.size() + 1 bytes. Returns the number of bytes written, terminator excluded.
-// *onlyDigits, when given, says whether the text was whole groups of four digits
-// of the alphabet and nothing else.
-std::size_t Base64Decode(std::string_view text, std::uint8_t* output, bool* onlyDigits = nullptr);
+std::size_t Base64Decode(std::string_view text, std::uint8_t* output);
+
+// Whether every character of text is a digit of the alphabet (no line breaks,
+// no padding, nothing else).
+bool IsBase64Digits(std::string_view text);
 
 // Whether text is exactly Base64Encode(bytes, n), without building it.
 bool IsBase64Of(std::string_view text, const std::uint8_t* bytes, std::size_t n);

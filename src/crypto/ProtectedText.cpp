@@ -64,8 +64,7 @@ std::string DecryptText(std::string_view text, std::string_view cipherKey, bool&
     const std::string_view line = Trim(text);
     // Decoded bytes plus the terminator never exceed the length of the text + 1.
     std::string buffer(line.size() + 1, '\0');
-    bool onlyDigits = false;
-    const std::size_t decoded = Base64Decode(line, Bytes(buffer), &onlyDigits);
+    const std::size_t decoded = Base64Decode(line, Bytes(buffer));
     // The Base64 form of a ciphertext decodes to it plus up to two zero bytes.
     const std::size_t k = decoded & ~static_cast<std::size_t>(7);
     // Encrypting again writes the Base64 form of whole blocks, so the text must
@@ -73,7 +72,7 @@ std::string DecryptText(std::string_view text, std::string_view cipherKey, bool&
     // one-to-one, so for them that needs only the length and the zero bits of
     // the last group; any other text is encoded again to compare...
     if (exact) {
-        if (onlyDigits) {
+        if (line.size() % 4 == 0 && IsBase64Digits(line)) {
             *exact = line.size() == (k + 2) / 3 * 4 &&
                      std::all_of(buffer.begin() + static_cast<std::ptrdiff_t>(k),
                                  buffer.begin() + static_cast<std::ptrdiff_t>(decoded), [](char c) { return c == 0; });

@@ -252,6 +252,20 @@ INSTANTIATE_TEST_SUITE_P(
                       Base64Case{std::string_view("\x61\x60\x00", 3), "YW=="},  // "=" counts as zero
                       Base64Case{std::string_view("\xFB\xFF\x00\x00\x10\x83", 6), "+/8AABCD"}));
 
+TEST(Base64, DigitsAreTheAlphabetOnly) {
+    const std::string all = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    EXPECT_TRUE(IsBase64Digits(all));
+    EXPECT_TRUE(IsBase64Digits(""));
+    // One wrong character anywhere, in the sixteen-byte steps or behind them.
+    for (std::size_t at = 0; at < all.size(); at += 7) {
+        for (char bad : {'=', '\r', '\0', ' ', '@', '[', '`', '{', ',', '.', ':', '\x80', '\xC1', '\xFF'}) {
+            std::string text = all;
+            text[at] = bad;
+            EXPECT_FALSE(IsBase64Digits(text)) << at << " " << static_cast<int>(bad);
+        }
+    }
+}
+
 TEST(Base64, RoundTripAddsOnlyZeroBytes) {
     std::mt19937 rng(3);
     for (std::size_t n = 0; n <= 40; ++n) {
