@@ -102,6 +102,20 @@ struct DateKey {
 
 bool IsBlankName(std::string_view name) { return name.empty() || name == kFullWidthSpace; }
 
+// Whether two names are the same text; most are short enough to compare in two
+// eight-byte steps.
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    const std::size_t n = a.size();
+    if (n < 8 || n > 16) return a == b;
+    std::uint64_t a0, a1, b0, b1;
+    std::memcpy(&a0, a.data(), 8);
+    std::memcpy(&a1, a.data() + n - 8, 8);
+    std::memcpy(&b0, b.data(), 8);
+    std::memcpy(&b1, b.data() + n - 8, 8);
+    return a0 == b0 && a1 == b1;
+}
+
 }  // namespace
 
 namespace {
@@ -121,7 +135,7 @@ public:
                 ++count_;
                 return true;
             }
-            if (s.hash == h && s.text == text) return false;
+            if (s.hash == h && SameText(s.text, text)) return false;
         }
     }
     std::size_t size() const { return count_; }
@@ -188,7 +202,7 @@ public:
     bool Seen(std::string_view list) {
         const std::uint64_t h = ViewSet::Hash(list);
         Slot& s = slots_[h % kSlots];
-        if (s.used && s.hash == h && s.text == list) return true;
+        if (s.used && s.hash == h && SameText(s.text, list)) return true;
         s = {list, h, true};
         return false;
     }
@@ -220,7 +234,7 @@ struct Summary {
             const LogData& r = *p;
             ++header[std::clamp(r.HeaderMode(), -1, 2) + 1];
             ++body[std::clamp(r.BodyMode(), -1, 2) + 1];
-            if (const std::string_view names = r.UserName(); names != lastUsers) {
+            if (const std::string_view names = r.UserName(); !SameText(names, lastUsers)) {
                 lastUsers = names;
                 if (!userLists.Seen(lastUsers)) {
                     ForEachName(lastUsers, [&](std::string_view n) {
@@ -228,7 +242,7 @@ struct Summary {
                     });
                 }
             }
-            if (const std::string_view names = r.HostName(); names != lastHosts) {
+            if (const std::string_view names = r.HostName(); !SameText(names, lastHosts)) {
                 lastHosts = names;
                 if (!hostLists.Seen(lastHosts)) {
                     ForEachName(lastHosts, [&](std::string_view n) {

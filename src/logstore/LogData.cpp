@@ -17,6 +17,35 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
+// The header's pieces are a few bytes each: searched and copied in place, not
+// through a library call for each.
+std::size_t FindByte(std::string_view s, char c, std::size_t from = 0) {
+    for (std::size_t i = from; i < s.size(); ++i) {
+        if (s[i] == c) return i;
+    }
+    return std::string_view::npos;
+}
+
+void CopyBytes(char* to, const char* from, std::size_t n) {
+    if (n >= 8 && n <= 16) {
+        std::uint64_t a, b;
+        std::memcpy(&a, from, 8);
+        std::memcpy(&b, from + n - 8, 8);
+        std::memcpy(to, &a, 8);
+        std::memcpy(to + n - 8, &b, 8);
+    } else if (n >= 4 && n < 8) {
+        std::uint32_t a, b;
+        std::memcpy(&a, from, 4);
+        std::memcpy(&b, from + n - 4, 4);
+        std::memcpy(to, &a, 4);
+        std::memcpy(to + n - 4, &b, 4);
+    } else if (n < 4) {
+        for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+    } else {
+        std::memcpy(to, from, n);
+    }
+}
+
 bool IsSeparatorOf(std::string_view line, std::string_view run) {
     if (line.size() != 37 || line[0] != run[0]) return false;
     // 36 equal bytes, compared eight at a time.
@@ -58,7 +87,7 @@ bool IsIpv4(std::string_view s) {
     int parts = 0;
     std::size_t start = 0;
     while (true) {
-        std::size_t dot = s.find('.', start);
+        std::size_t dot = FindByte(s, '.', start);
         std::string_view part = s.substr(start, dot == std::string_view::npos ? s.npos : dot - start);
         if (!IsAddressNumber(part)) return false;
         ++parts;
@@ -99,7 +128,7 @@ struct DateTokenList {
 };
 
 void DateTokens(std::string_view line, DateTokenList& out) {
-    const std::size_t nul = line.find('\0');
+    const std::size_t nul = FindByte(line, '\0');
     const std::size_t n = nul == std::string_view::npos ? line.size() : nul;
     line = line.substr(0, n);
     auto isBlank = [&](std::size_t i) {
@@ -171,7 +200,7 @@ public:
     char back() const { return view().back(); }
     void append(std::string_view s) {
         if (!spilled_ && s.size() <= kRoom - end_) {
-            if (!s.empty()) std::memcpy(room_ + end_, s.data(), s.size());
+            CopyBytes(room_ + end_, s.data(), s.size());
             end_ += s.size();
             return;
         }
@@ -353,7 +382,7 @@ void LogData::SetFields(int first, const std::string_view* values, int count, st
     auto pack = [&](char* out) {
         std::size_t at = 0;
         for (int id = 0; id < kFieldCount - 1; ++id) {
-            if (!pieces[id].empty()) std::memcpy(out + at, pieces[id].data(), pieces[id].size());
+            CopyBytes(out + at, pieces[id].data(), pieces[id].size());
             at += pieces[id].size();
             ends[id] = static_cast<std::uint32_t>(at);
         }
@@ -417,7 +446,7 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena, 
         std::size_t k = 0;
         std::size_t start = 0;
         while (true) {
-            const std::size_t slash = part.find('/', start);
+            const std::size_t slash = FindByte(part, '/', start);
             const std::string_view piece =
                 part.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
             ++k;
