@@ -132,7 +132,7 @@ struct ReadTuning {
     bool lineByLine = false;            // look at every line, not 64 bytes at a time
     std::size_t splitAbove = 1u << 20;  // stretches this long are shared by two threads
     std::uint64_t mapAbove = 8u << 20;  // reads this long map the file instead
-    std::size_t mapStep = 32u << 20;     // how much of a mapping the scanner takes at a time
+    std::size_t mapStep = 256u << 20;    // how much of a mapping the scanner takes at a time
 };
 void SetReadTuning(const ReadTuning& tuning);
 
