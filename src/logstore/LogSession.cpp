@@ -717,28 +717,30 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
         bool ok = true;
         std::size_t taken = 0;  // parts whose records are taken in
         while (taken < parts && ok) {
-            const bool didWork = work(0);
-            // Take in what is finished, in order; wait only when there is nothing left to do.
-            while (taken < parts && ok) {
-                {
-                    std::unique_lock<std::mutex> lock(doneMutex);
-                    if (!done[taken]) {
-                        if (didWork && nextPart.load() < parts) break;
-                        doneChanged.wait(lock, [&] { return done[taken] != 0; });
-                    }
-                }
-                BlockScanner& sc = scannerOf(taken);
-                ok = adopt(sc);
-                if (taken + 1 < parts) {
-                    sc.inBlocks = false;
-                    sc.blockCopy.clear();
-                }
-                if (taken > 0) {
-                    std::lock_guard<std::mutex> lock(spareMutex);
-                    spare.emplace_back(std::move(sc.built), std::move(sc.pending));
-                }
-                ++taken;
+            // Taking in comes first, so that no backlog of it is left for the end
+            // when the helper has nothing more to do; a part is built only while
+            // the next one in order is not finished.
+            bool ready;
+            {
+                std::lock_guard<std::mutex> lock(doneMutex);
+                ready = done[taken] != 0;
             }
+            if (!ready) {
+                if (work(0)) continue;
+                std::unique_lock<std::mutex> lock(doneMutex);
+                doneChanged.wait(lock, [&] { return done[taken] != 0; });
+            }
+            BlockScanner& sc = scannerOf(taken);
+            ok = adopt(sc);
+            if (taken + 1 < parts) {
+                sc.inBlocks = false;
+                sc.blockCopy.clear();
+            }
+            if (taken > 0) {
+                std::lock_guard<std::mutex> lock(spareMutex);
+                spare.emplace_back(std::move(sc.built), std::move(sc.pending));
+            }
+            ++taken;
         }
         stop.store(true);
         helper.get();
