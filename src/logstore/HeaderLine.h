@@ -15,8 +15,12 @@ struct LineMarks {
     bool operator==(const LineMarks&) const = default;
 };
 
-// Finds every mark in one walk over the line.
+// Finds every mark in one walk over the line, with the widest vector
+// instructions the processor has.
 LineMarks ScanHeaderLine(std::string_view line);
+
+// The same with sixteen-byte vectors, as on any processor of this kind.
+LineMarks ScanHeaderLineNarrow(std::string_view line);
 
 // The same, a byte at a time: the plain statement of the rules, which the fast
 // walk must agree with.

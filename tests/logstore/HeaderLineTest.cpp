@@ -2,6 +2,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "logstore/HeaderLine.h"
 
@@ -49,18 +50,23 @@ TEST(HeaderLine, MarksOfTypicalLines) {
     for (const Case& c : cases) {
         EXPECT_EQ(Describe(ScanHeaderLineBytewise(c.line)), Describe(c.marks)) << c.line;
         EXPECT_EQ(Describe(ScanHeaderLine(c.line)), Describe(c.marks)) << c.line;
+        EXPECT_EQ(Describe(ScanHeaderLineNarrow(c.line)), Describe(c.marks)) << c.line;
     }
 }
 
 // The fast scan takes 64 bytes at a time: lead bytes, marks and second bytes that
 // look like marks on every place around those steps, in lines of every length.
 TEST(HeaderLine, FastScanAgreesWithTheBytewiseOneEverywhere) {
-    const std::string pieces[] = {
+    std::vector<std::string> pieces = {
         "To:", "From:", "at ", "(\x93Y\x95t)", ":", "[", "]", "(", ")", "T", "F", "a", " ", "x",
-        "\x81[", "\x9f(", "\xe0T", "\xfc]", "\x81\x81", "\x82\xa0", "\xa1", "\xff", "/", "\x81",
+        "\x81\x81", "\x82\xa0", "\xa1", "\xff", "/", "\x81",
     };
+    // Every mark behind the bytes at the edges of the lead byte ranges, and just outside them.
+    for (const char lead : {'\x80', '\x81', '\x9f', '\xa0', '\xdf', '\xe0', '\xfc', '\xfd'}) {
+        for (const char mark : {':', '[', ']', '(', ')', 'T', 'F', 'a'}) pieces.push_back({lead, mark});
+    }
     std::mt19937 rng(20261210);
-    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
     for (int round = 0; round < 20000; ++round) {
         std::string line;
         const std::size_t target = rng() % 200;
@@ -72,6 +78,8 @@ TEST(HeaderLine, FastScanAgreesWithTheBytewiseOneEverywhere) {
             const std::string_view v(line.data(), cut);
             ASSERT_EQ(Describe(ScanHeaderLine(v)), Describe(ScanHeaderLineBytewise(v)))
                 << "round " << round << " length " << cut;
+            ASSERT_EQ(Describe(ScanHeaderLineNarrow(v)), Describe(ScanHeaderLineBytewise(v)))
+                << "round " << round << " length " << cut;
         }
     }
     // A lead byte as the 64th byte hides a mark in the first byte of the next step.
@@ -79,6 +87,7 @@ TEST(HeaderLine, FastScanAgreesWithTheBytewiseOneEverywhere) {
         std::string line(at, 'x');
         line += "\x81:(T";
         EXPECT_EQ(Describe(ScanHeaderLine(line)), Describe(ScanHeaderLineBytewise(line))) << at;
+        EXPECT_EQ(Describe(ScanHeaderLineNarrow(line)), Describe(ScanHeaderLineBytewise(line))) << at;
     }
 }
 
