@@ -677,7 +677,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
         }
         // The helper touches nothing of the session: it gets its own copy of the password.
         const std::shared_ptr<const void> storage = holder();
-        const std::string knownPassword = password();
+        std::string knownPassword = password();
         std::atomic<std::size_t> nextPart{0};
         std::atomic<bool> stop{false};
         std::mutex doneMutex;
@@ -710,12 +710,37 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             doneChanged.notify_all();
             return true;
         };
+        bool ok = true;
+        std::size_t taken = 0;  // parts whose records are taken in
+        auto takeIn = [&] {
+            BlockScanner& sc = scannerOf(taken);
+            ok = adopt(sc);
+            if (taken + 1 < parts) {
+                sc.inBlocks = false;
+                sc.blockCopy.clear();
+            }
+            if (taken > 0) {
+                std::lock_guard<std::mutex> lock(spareMutex);
+                spare.emplace_back(std::move(sc.built), std::move(sc.pending));
+            }
+            ++taken;
+        };
+        // A log whose first message has an encrypted header, read with no password
+        // yet: its first part is read and taken in alone, which asks for the
+        // password, so that the other parts can open their headers as they are built.
+        if (knownPassword.empty() && !suppressPasswordPrompt_) {
+            const std::size_t first = NextSeparatorLine(data, cuts[0], cuts[1]);
+            if (first + 37 <= cuts[1] && data[first + 36] == '2') {
+                work(0);
+                takeIn();
+                if (!ok) return false;
+                knownPassword = password();
+            }
+        }
         auto helper = std::async(std::launch::async, [&] {
             while (work(1)) {
             }
         });
-        bool ok = true;
-        std::size_t taken = 0;  // parts whose records are taken in
         while (taken < parts && ok) {
             // Taking in comes first, so that no backlog of it is left for the end
             // when the helper has nothing more to do; a part is built only while
@@ -730,17 +755,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
                 std::unique_lock<std::mutex> lock(doneMutex);
                 doneChanged.wait(lock, [&] { return done[taken] != 0; });
             }
-            BlockScanner& sc = scannerOf(taken);
-            ok = adopt(sc);
-            if (taken + 1 < parts) {
-                sc.inBlocks = false;
-                sc.blockCopy.clear();
-            }
-            if (taken > 0) {
-                std::lock_guard<std::mutex> lock(spareMutex);
-                spare.emplace_back(std::move(sc.built), std::move(sc.pending));
-            }
-            ++taken;
+            takeIn();
         }
         stop.store(true);
         helper.get();

@@ -207,6 +207,44 @@ TEST_F(Reading, LargeFilesReadAlikeEveryWay) {
     EXPECT_EQ(Snapshot(growing), expected);
 }
 
+// A log with encrypted headers, read in parts by two threads: the password is
+// asked once, and every part opens its headers with it.
+TEST_F(Reading, EncryptedHeadersOpenInEveryPartWithOnePrompt) {
+    std::string plain;
+    for (int n = 0; plain.size() < (2u << 20); ++n) {
+        plain += Msg("user" + std::to_string(n % 37) + " (grp/host" + std::to_string(n % 11) + ")",
+                     "Mon Jan  5 09:03:01 2004", "line " + std::to_string(n) + "\nmore");
+    }
+    WriteFile(log, plain);
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    const std::vector<std::string> expected = Snapshot(s);
+    s.CurrentPassword = "pw";
+    WriteOptions o;
+    o.saveType = 2;
+    o.headerEncode = true;
+    const std::string encrypted = dir.File("encrypted.log");
+    ASSERT_EQ(s.WriteLog(encrypted, o), WriteStatus::Written);
+
+    for (const ReadTuning& tuning : {ReadTuning{}, ReadTuning{false, 1, 1, 999}, ReadTuning{true, SIZE_MAX, UINT64_MAX, 0}}) {
+        SetReadTuning(tuning);
+        ScriptedUi otherUi;
+        otherUi.answers.push_back(PasswordEntry{"pw", ""});
+        LogSession other(otherUi);
+        const bool ok = other.LoadLog(encrypted, 0).ok();
+        SetReadTuning(ReadTuning{});
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(otherUi.asked.size(), 1u);
+        ASSERT_EQ(other.records.size(), expected.size());
+        std::size_t closed = 0;
+        for (const LogData& r : other.records) closed += r.HeaderEncrypted();
+        EXPECT_EQ(closed, 0u);
+        for (std::size_t i = 0; i < expected.size(); i += 997) {
+            EXPECT_EQ(other.records[i].UserName(), s.records[i].UserName()) << i;
+            EXPECT_EQ(other.records[i].PlainBody("pw"), s.records[i].PlainBody("pw")) << i;
+        }
+    }
+}
+
 TEST_F(Reading, ALogCutShortUnderItsMappingReadsAsZerosAndIsReadAgain) {
     // Read through a mapping of the file, then another program empties the file.
     SetReadTuning(ReadTuning{false, 1u << 20, 1, 1u << 20});
