@@ -12,6 +12,8 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <thread>
 #include <cstring>
 
 #include "logstore/TextArena.h"
@@ -29,6 +31,7 @@ constexpr std::size_t kReadChunk = 4 << 20;
 constexpr std::size_t kMinRead = 4096;
 constexpr std::size_t kReadSlack = 64;  // lets the read that finds the end need no new buffer
 constexpr std::size_t kWriteChunk = 1 << 20;
+constexpr std::size_t kWriterAbove = 10000;  // records from which saving writes on a second thread
 constexpr std::size_t kFingerprint = 64;
 // A separator is 37 cp932 bytes; in UTF-8 it could take at most a few more.
 constexpr std::size_t kLongestSeparatorLine = 64;
@@ -940,6 +943,68 @@ WriteStatus LogSession::WriteSelection(const std::string& targetFile, const Sele
 
 namespace {
 
+// Writes chunks to a file on a thread of its own, so that the next chunk is put
+// together while the one before goes to the file. One chunk is in writing at a
+// time; Hand waits for it before passing on the next.
+class ChunkWriter {
+public:
+    explicit ChunkWriter(sys::OutputFile& out) : out_(out), thread_([this] { Run(); }) {}
+    ChunkWriter(const ChunkWriter&) = delete;
+    ChunkWriter& operator=(const ChunkWriter&) = delete;
+    ~ChunkWriter() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            quit_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+    // Takes `chunk` to write (and gives back an emptied buffer in its place).
+    // false when a write before failed; out's error() says why.
+    bool Hand(std::string& chunk) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return !job_; });
+        if (failed_) return false;
+        writing_.swap(chunk);
+        chunk.clear();
+        job_ = true;
+        lock.unlock();
+        changed_.notify_all();
+        return true;
+    }
+    // Waits for the chunk in writing; false when any write failed.
+    bool Finish() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return !job_; });
+        return !failed_;
+    }
+
+private:
+    void Run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (true) {
+            changed_.wait(lock, [this] { return job_ || quit_; });
+            if (!job_) return;
+            lock.unlock();
+            const bool ok = out_.Write(writing_);
+            lock.lock();
+            if (!ok) failed_ = true;
+            job_ = false;
+            changed_.notify_all();
+        }
+    }
+
+    sys::OutputFile& out_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::string writing_;
+    bool job_ = false;
+    bool quit_ = false;
+    bool failed_ = false;
+    std::thread thread_;
+};
+
 bool Matches(LogData& r, const SelectionFilter& f) {
     if (!f.year.empty() && r.Year() != f.year) return false;
     if (!f.month.empty() && r.MonthNumber() != f.month) return false;
@@ -1005,6 +1070,10 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     int lastPercent = 0;
     std::string buf;
     buf.reserve(kWriteChunk + (1 << 16));
+    // A large log is written a chunk behind by a second thread.
+    std::optional<ChunkWriter> writer;
+    if (records.size() >= kWriterAbove) writer.emplace(out);
+    std::uint64_t handedOn = 0;     // bytes handed to the file so far
     std::uint64_t tentativeAt = 0;  // where the last block's text starts in the temporary file
     bool tentativeMarked = false;
     const std::size_t tentativeIndex = tail_.produced ? tail_.recordCount
@@ -1030,18 +1099,23 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
         const bool selected = wholeLog || (!r.Deleted() && Matches(r, *filter));
         if ((wholeLog || selected) && CurrentPassword.empty() && r.BodyMode() == kModeEncrypted &&
             !AskPassword(false)) {
+            writer.reset();
             out.Close();
             sys::RemoveFile(tmp);
             ui_.ProgressEnd();
             return WriteStatus::PasswordGivenUp;
         }
         if (wholeLog && tail_.valid && i == tentativeIndex) {
-            tentativeAt = out.Position() + buf.size();
+            tentativeAt = handedOn + buf.size();
             tentativeMarked = true;
         }
         if (selected && !r.Deleted()) writeRecord(r);
         if (buf.size() >= kWriteChunk) {
-            if (!out.Write(buf)) return failWrite(out.error());
+            handedOn += buf.size();
+            if (writer ? !writer->Hand(buf) : !out.Write(buf)) {
+                writer.reset();
+                return failWrite(out.error());
+            }
             buf.clear();
         }
         const int percent = static_cast<int>(std::min<std::size_t>((i + 1) / step, 100));
@@ -1051,7 +1125,9 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
             ui_.ProcessEvents();
         }
     }
-    if (!out.Write(buf)) return failWrite(out.error());
+    const bool written = writer ? writer->Finish() : true;
+    writer.reset();
+    if (!written || !out.Write(buf)) return failWrite(out.error());
     buf.clear();
 
     // Copy in what the messenger appended to the log while we wrote. Keep the log

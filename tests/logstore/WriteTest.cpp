@@ -172,6 +172,22 @@ TEST_F(Writing, FailuresLeaveTheOriginalAndNameTheReason) {
     EXPECT_EQ(ReadFile(log), a);
 }
 
+// A log large enough to be written a chunk behind by a second thread comes out
+// byte for byte, in every form and back.
+TEST_F(Writing, ALargeLogIsWrittenWhole) {
+    std::string plain;
+    for (int n = 0; n < 12000; ++n) {
+        plain += Msg("user" + std::to_string(n % 37) + " (host" + std::to_string(n % 11) + ")",
+                     "Mon Jan  5 09:03:01 2004", "line " + std::to_string(n) + "\n" + std::string(n % 300, 'x'));
+    }
+    Load(plain);
+    s.CurrentPassword = "pw";
+    EXPECT_EQ(Convert(dir.File("same.log"), 0, false), plain);
+    const std::string encrypted = Convert(dir.File("encrypted.log"), 2, true);
+    Load(encrypted);
+    EXPECT_EQ(Convert(dir.File("back.log"), 0, false), plain);
+}
+
 TEST_F(Writing, DustBoxKeepsACopyOfTheReplacedFile) {
     setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
     const std::string a = Msg("a (h)", "Mon Jan  5 09:03:01 2004", "x");
