@@ -1,7 +1,7 @@
 #include "logstore/LogSession.h"
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include <algorithm>
@@ -101,6 +101,49 @@ bool LogSession::AdoptRecord(LogData&& built, std::string_view blockText) {
 }
 
 namespace {
+
+#if defined(__SSE2__)
+// Sixty-four bytes of text as bits: line feeds, CRs, "=" and bytes above 0x7F.
+struct LineBits {
+    std::uint64_t nl, cr, eq, hi;
+};
+
+// With sixteen-byte vectors, as on any processor of this kind.
+struct NarrowLineBits {
+    [[gnu::always_inline]] static inline LineBits Of(const unsigned char* w) {
+        LineBits b{0, 0, 0, 0};
+        for (int k = 0; k < 4; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 16 * k));
+            const int shift = 16 * k;
+            b.nl |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))))}
+                    << shift;
+            b.cr |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))))}
+                    << shift;
+            b.eq |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('='))))}
+                    << shift;
+            b.hi |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(v))} << shift;
+        }
+        return b;
+    }
+};
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define QX_WIDE_LINE_SCAN 1
+// With 64-byte vectors: one load and a compare for each kind.
+struct WideLineBits {
+    __attribute__((target("avx512f,avx512bw"))) static LineBits Of(const unsigned char* w) {
+        const __m512i v = _mm512_loadu_si512(w);
+        return {_mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n')), _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\r')),
+                _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('=')), _mm512_movepi8_mask(v)};
+    }
+};
+
+bool HasWideVectors() {
+    static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    return wide;
+}
+#endif
+#endif
 
 // Where the records built from a buffer keep their text: the buffer, and an
 // arena for their parsed fields. A record read as it stands keeps the arena,
@@ -235,6 +278,23 @@ struct BlockScanner {
     //    by 0x80..0xBF); any other such line is no UTF-8 and stays as it is.
     // Inside a block already being copied, every line goes through Line().
     void FastLines(std::size_t from, std::size_t to) {
+#if defined(QX_WIDE_LINE_SCAN)
+        if (!g_tuning.narrowVectors && HasWideVectors()) {
+            FastLinesWide(from, to);
+            return;
+        }
+#endif
+        FastLinesWith<NarrowLineBits>(from, to);
+    }
+
+#if defined(QX_WIDE_LINE_SCAN)
+    __attribute__((target("avx512f,avx512bw"))) void FastLinesWide(std::size_t from, std::size_t to) {
+        FastLinesWith<WideLineBits>(from, to);
+    }
+#endif
+
+    template <typename Bits>
+    [[gnu::always_inline]] inline void FastLinesWith(std::size_t from, std::size_t to) {
         std::size_t pos = from;        // where the next window starts
         std::size_t lineStart = from;  // start of the line pos is in
         bool highSeen = false;         // that line's first high byte was looked at
@@ -257,17 +317,8 @@ struct BlockScanner {
                 w = tail;
                 valid = (std::uint64_t{1} << avail) - 1;
             }
-            std::uint64_t nlm = 0, crm = 0, eqm = 0, him = 0;
-            for (int k = 0; k < 4; ++k) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 16 * k));
-                const auto bits = [&](__m128i m) {
-                    return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(m))) << (16 * k);
-                };
-                nlm |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
-                crm |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
-                eqm |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('=')));
-                him |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v))) << (16 * k);
-            }
+            const LineBits bits = Bits::Of(w);
+            std::uint64_t nlm = bits.nl, crm = bits.cr, eqm = bits.eq, him = bits.hi;
             nlm &= valid;
             crm &= valid;
             eqm &= valid;

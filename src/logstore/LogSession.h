@@ -133,6 +133,7 @@ struct ReadTuning {
     std::size_t splitAbove = 1u << 20;  // stretches this long are shared by two threads
     std::uint64_t mapAbove = 8u << 20;  // reads this long map the file instead
     std::size_t mapStep = 256u << 20;    // how much of a mapping the scanner takes at a time
+    bool narrowVectors = false;          // sixteen-byte vectors even where wider ones are there
 };
 void SetReadTuning(const ReadTuning& tuning);
 

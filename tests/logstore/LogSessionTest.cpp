@@ -176,10 +176,12 @@ TEST_F(Reading, LargeFilesReadAlikeEveryWay) {
     EXPECT_EQ(s.LoadedSize, text.size());
 
     // Line by line on one thread from buffers, and shared between two threads at
-    // every chance from a mapping of the file, in steps of every size.
+    // every chance from a mapping of the file, in steps of every size, also with
+    // the narrower vectors where the processor has wider ones.
     for (const ReadTuning& tuning :
          {ReadTuning{true, SIZE_MAX, UINT64_MAX, 0}, ReadTuning{false, 1, 1, 999},
-          ReadTuning{false, 1, 1, 3u << 20}, ReadTuning{false, 1u << 20, 1u << 20, 1u << 20}}) {
+          ReadTuning{false, 1, 1, 3u << 20}, ReadTuning{false, 1u << 20, 1u << 20, 1u << 20},
+          ReadTuning{false, 1u << 20, 1u << 20, 1u << 20, true}}) {
         SetReadTuning(tuning);
         ScriptedUi otherUi;
         LogSession other(otherUi);
