@@ -17,6 +17,14 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
+// Room for n views, left unset: each is written before it is read. (Views set
+// to empty first cost a store each, on a path taken for every message.)
+template <std::size_t n>
+union ViewSlots {
+    ViewSlots() {}
+    std::string_view at[n];
+};
+
 // The header's pieces are a few bytes each: searched and copied in place, not
 // through a library call for each.
 std::size_t FindByte(std::string_view s, char c, std::size_t from = 0) {
@@ -102,16 +110,16 @@ bool IsIpv4(std::string_view s) {
 // inside standing for one; only such a token needs storage of its own.
 struct DateTokenList {
     static constexpr std::size_t kKept = 7;
-    std::string_view token[kKept];
+    ViewSlots<kKept> token;  // token.at[i] for i below count (and kKept)
     // Room for tokens taken out of quotes, made only when one is (seldom).
     std::unique_ptr<std::string[]> unquoted;
-    bool owned[kKept] = {};  // token[i] is in unquoted[i], not in the line
+    bool owned[kKept] = {};  // token.at[i] is in unquoted[i], not in the line
     std::size_t count = 0;
 
     void Reset() { count = 0; }
     void Add(std::string_view t) {
         if (count < kKept) {
-            token[count] = t;
+            token.at[count] = t;
             owned[count] = false;
         }
         ++count;
@@ -120,7 +128,7 @@ struct DateTokenList {
         if (count < kKept) {
             if (!unquoted) unquoted = std::make_unique<std::string[]>(kKept);
             unquoted[count] = std::move(t);
-            token[count] = unquoted[count];
+            token.at[count] = unquoted[count];
             owned[count] = true;
         }
         ++count;
@@ -260,7 +268,7 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
     bool sawBodySeparator = false;
     // The header lines as found here, so that the parser need not find them again.
     constexpr std::size_t kKeptLines = 16;
-    std::string_view foundLines[kKeptLines];
+    ViewSlots<kKeptLines> found;
     std::size_t headerLineCount = 0;
     while (pos < blockText.size()) {
         const LineSpan span = NextLine(blockText, pos);
@@ -282,7 +290,7 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
         } else {
             if (pos != lineEnd + 2 || blockText[lineEnd] != '\r') headerCrLf = false;
             headerEnd = pos;
-            if (headerLineCount < kKeptLines) foundLines[headerLineCount] = span.line;
+            if (headerLineCount < kKeptLines) found.at[headerLineCount] = span.line;
             ++headerLineCount;
         }
     }
@@ -297,7 +305,7 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
     // The lines found are the lines of the header text when every one ended in
     // CR LF and the text stays as read (a mode-1 header is decoded first). An
     // empty line means nothing to the parser.
-    const LineList lineList{foundLines, headerLineCount};
+    const LineList lineList{found.at, headerLineCount};
     const LineList* knownLines =
         headerCrLf && headerLineCount <= kKeptLines && headerMode_ != kModeEncoded ? &lineList : nullptr;
 
@@ -370,12 +378,14 @@ void LogData::SetFields(int first, const std::string_view* values, int count, st
                         TextArena* arena) {
     // The new fields, in order; the old ones are read before anything changes,
     // so that a value may even point into the old text.
-    std::string_view pieces[kFieldCount - 1];
+    ViewSlots<kFieldCount - 1> slots;
+    std::string_view* pieces = slots.at;
     std::size_t total = 0;
     const bool newHeader = kHeaderText >= first && kHeaderText < first + count;
     for (int id = 0; id < kFieldCount - 1; ++id) {
         if (id >= first && id < first + count) pieces[id] = values[id - first];
         else if (id != kHeaderText || !headerStored_) pieces[id] = Field(id);
+        else pieces[id] = {};
         total += pieces[id].size();
     }
     std::uint32_t ends[kFieldCount - 1];
@@ -538,9 +548,9 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena, 
                 // A token taken out of quotes lives only as long as this line's
                 // list: copy it. The others are views of the header text.
                 auto keep = [&](std::size_t k) -> std::string_view {
-                    if (!tokens.owned[k]) return tokens.token[k];
+                    if (!tokens.owned[k]) return tokens.token.at[k];
                     if (!dateStore) dateStore = std::make_unique<std::string[]>(6);
-                    dateStore[k - 1].assign(tokens.token[k]);
+                    dateStore[k - 1].assign(tokens.token.at[k]);
                     return dateStore[k - 1];
                 };
                 weekDay = keep(1);
