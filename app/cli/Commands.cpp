@@ -77,6 +77,21 @@ bool Output::Finish() {
 namespace {
 
 // Year, month number, day and time: ordered as the calendar is.
+// Byte order of two texts (as unsigned bytes, a text before its extensions):
+// below, equal to or above zero. Years and times are short: up to eight bytes
+// are compared as one number instead of through a library call.
+int CompareText(std::string_view a, std::string_view b) {
+    if (a.size() > 8 || b.size() > 8) return a.compare(b);
+    auto number = [](std::string_view t) {
+        std::uint64_t v = 0;
+        for (std::size_t i = 0; i < 8; ++i) v = v << 8 | (i < t.size() ? static_cast<unsigned char>(t[i]) : 0u);
+        return v;
+    };
+    const std::uint64_t x = number(a), y = number(b);
+    if (x != y) return x < y ? -1 : 1;
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
 struct DateKey {
     std::string_view year;
     int month;
@@ -91,12 +106,15 @@ struct DateKey {
     }
     bool operator<(const DateKey& o) const {
         if (year.size() != o.year.size()) return year.size() < o.year.size();
-        return std::tie(year, month, day, time) < std::tie(o.year, o.month, o.day, o.time);
+        if (const int c = CompareText(year, o.year)) return c < 0;
+        if (month != o.month) return month < o.month;
+        if (day != o.day) return day < o.day;
+        return CompareText(time, o.time) < 0;
     }
     // Years in the same order as whole keys: a year strictly between two keys'
     // years puts its date strictly between them.
     static bool YearBefore(std::string_view a, std::string_view b) {
-        return a.size() != b.size() ? a.size() < b.size() : a < b;
+        return a.size() != b.size() ? a.size() < b.size() : CompareText(a, b) < 0;
     }
 };
 

@@ -124,6 +124,23 @@ TEST(Cli, InfoOfALargeLogCountsBothHalves) {
     for (std::size_t i = 5; i < a.size(); ++i) EXPECT_EQ(b[i], a[i]) << "dates, users and hosts";
 }
 
+// The first and the last date are found by the calendar, whatever the order of
+// the messages: a shorter year is earlier, then months, days (as numbers) and
+// times (as text) decide.
+TEST(Cli, InfoFindsTheFirstAndLastDateInAnyOrder) {
+    TempDir dir;
+    const char* dates[] = {"Tue Feb 10 23:59:59 2026", "Mon Jan  5 9:00:00 2004", "Mon Jan  5 10:00:00 2004",
+                           "Wed Dec  9 10:00:00 999",  "Wed Dec 31 23:59:59 2026", "Wed Dec 31 23:59:59 2026",
+                           "Thu Mar  4 10:00:00 2004", "Wed Dec 31 23:59:59.5 2026", "Wed Dec  3 23:59:59 2026"};
+    std::string log;
+    for (const char* d : dates) log += Msg("a (h)", d, "x");
+    WriteFile(dir.File("dates.log"), log);
+    const CliRun r = Cli("info " + dir.File("dates.log"), dir);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("First date:    999/12/9 10:00:00\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Last date:     2026/12/31 23:59:59.5\n"), std::string::npos) << r.out;
+}
+
 // Drops the fields that differ between a plain and a protected copy of a log.
 std::string WithoutStoredForm(const std::string& json) {
     static const std::regex stored(
