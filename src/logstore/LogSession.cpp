@@ -13,10 +13,10 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <cstring>
 
 #include "logstore/TextArena.h"
+#include "platform/BackgroundJob.h"
 #include "platform/FileSystem.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -995,65 +995,31 @@ WriteStatus LogSession::WriteSelection(const std::string& targetFile, const Sele
 namespace {
 
 // Writes chunks to a file on a thread of its own, so that the next chunk is put
-// together while the one before goes to the file. One chunk is in writing at a
-// time; Hand waits for it before passing on the next.
+// together while the one before goes to the file.
 class ChunkWriter {
 public:
-    explicit ChunkWriter(sys::OutputFile& out) : out_(out), thread_([this] { Run(); }) {}
-    ChunkWriter(const ChunkWriter&) = delete;
-    ChunkWriter& operator=(const ChunkWriter&) = delete;
-    ~ChunkWriter() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            quit_ = true;
-        }
-        changed_.notify_all();
-        thread_.join();
-    }
+    explicit ChunkWriter(sys::OutputFile& out) : out_(out) {}
 
     // Takes `chunk` to write (and gives back an emptied buffer in its place).
     // false when a write before failed; out's error() says why.
     bool Hand(std::string& chunk) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [this] { return !job_; });
-        if (failed_) return false;
+        if (!Finish()) return false;
         writing_.swap(chunk);
         chunk.clear();
-        job_ = true;
-        lock.unlock();
-        changed_.notify_all();
+        job_.Start([this] { ok_ = out_.Write(writing_); });
         return true;
     }
     // Waits for the chunk in writing; false when any write failed.
     bool Finish() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [this] { return !job_; });
-        return !failed_;
+        job_.Wait();
+        return ok_;
     }
 
 private:
-    void Run() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        while (true) {
-            changed_.wait(lock, [this] { return job_ || quit_; });
-            if (!job_) return;
-            lock.unlock();
-            const bool ok = out_.Write(writing_);
-            lock.lock();
-            if (!ok) failed_ = true;
-            job_ = false;
-            changed_.notify_all();
-        }
-    }
-
     sys::OutputFile& out_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
     std::string writing_;
-    bool job_ = false;
-    bool quit_ = false;
-    bool failed_ = false;
-    std::thread thread_;
+    bool ok_ = true;
+    sys::BackgroundJob job_;  // last: it goes first, finishing its write
 };
 
 bool Matches(LogData& r, const SelectionFilter& f) {

@@ -253,18 +253,6 @@ TEST(LogDataHeader, LaterDateLinesOverwriteAndKeepTheNote) {
     EXPECT_EQ(r.DateNote(), "(note)");
 }
 
-// Every field and mark of a record, in one text.
-std::string Fields(const LogData& r) {
-    std::string t;
-    for (std::string_view f : {r.Direction(), r.UserName(), r.BracketName(), r.GroupName(), r.HostName(),
-                               r.IpAddress(), r.Year(), r.Month(), r.Day(), r.WeekDay(), r.Time(),
-                               r.AttachLine(), r.DateNote(), r.HeaderText(), r.BodyText()}) {
-        t.append(f);
-        t.push_back('|');
-    }
-    return t + r.TopSeparator() + r.BodySeparator() + std::to_string(r.AddresseeCount()) + "/" +
-           std::to_string(r.TextBytes());
-}
 
 // Records whose fields went to an arena read and change as records that own them,
 // and keep the arena and the block text alive on their own.
@@ -282,8 +270,8 @@ TEST(LogDataArena, FieldsInAnArenaReadAndChangeAlike) {
         arena->Keep(storage);
         LogData kept(*storage, arena, true, arena.get());
         const LogData owned(block);
-        ASSERT_EQ(Fields(kept), Fields(owned));
-        const std::string before = Fields(kept);
+        ASSERT_EQ(test::RecordText(kept), test::RecordText(owned));
+        const std::string before = test::RecordText(kept);
         storage.reset();
         arena.reset();
 
@@ -291,11 +279,11 @@ TEST(LogDataArena, FieldsInAnArenaReadAndChangeAlike) {
         copy.AppendBody("more\r\n");
         LogData grown = owned;
         grown.AppendBody("more\r\n");
-        EXPECT_EQ(Fields(copy), Fields(grown));
-        EXPECT_EQ(Fields(kept), before) << "a copy changes alone";
+        EXPECT_EQ(test::RecordText(copy), test::RecordText(grown));
+        EXPECT_EQ(test::RecordText(kept), before) << "a copy changes alone";
         copy.TruncateBody(2);
         grown.TruncateBody(2);
-        EXPECT_EQ(Fields(copy), Fields(grown));
+        EXPECT_EQ(test::RecordText(copy), test::RecordText(grown));
     }
 }
 
@@ -316,7 +304,7 @@ TEST(LogDataHeader, LinesFoundOnceParseAsTheJoinedText) {
         const std::string crlf = Block(header, "body\nlines");
         std::string lf = crlf;
         for (std::size_t p; (p = lf.find("\r\n")) != std::string::npos;) lf.erase(p, 1);
-        EXPECT_EQ(Fields(LogData(crlf)), Fields(LogData(lf))) << header;
+        EXPECT_EQ(test::RecordText(LogData(crlf)), test::RecordText(LogData(lf))) << header;
     }
 }
 
@@ -340,7 +328,7 @@ TEST(LogDataArena, HeaderOpenedAtOnceMatchesDecryptThenParse) {
         LogData stepwise(block);
         stepwise.DecryptHeader(2, password);
         if (!stepwise.HeaderEncrypted()) stepwise.ParseHeader();
-        EXPECT_EQ(Fields(opened), Fields(stepwise)) << password;
+        EXPECT_EQ(test::RecordText(opened), test::RecordText(stepwise)) << password;
         EXPECT_EQ(opened.HeaderEncrypted(), stepwise.HeaderEncrypted());
         EXPECT_EQ(opened.PasswordOk(), stepwise.PasswordOk());
         EXPECT_EQ(opened.PlainBody(password), stepwise.PlainBody(password));

@@ -108,18 +108,7 @@ TEST_F(Reading, MissingAndUnreadableFilesLeaveTheOpenLog) {
 // Every field of every record, one text per record.
 std::vector<std::string> Snapshot(const LogSession& session) {
     std::vector<std::string> out;
-    for (const LogData& r : session.records) {
-        std::string t;
-        for (std::string_view f : {r.Direction(), r.UserName(), r.BracketName(), r.GroupName(), r.HostName(),
-                                   r.IpAddress(), r.Year(), r.Month(), r.Day(), r.WeekDay(), r.Time(),
-                                   r.AttachLine(), r.DateNote(), r.HeaderText(), r.BodyText()}) {
-            t.append(f);
-            t.push_back('\x1f');
-        }
-        t += r.TopSeparator() + r.BodySeparator() + std::to_string(r.HeaderMode()) +
-             std::to_string(r.BodyMode()) + std::to_string(r.AddresseeCount());
-        out.push_back(std::move(t));
-    }
+    for (const LogData& r : session.records) out.push_back(test::RecordText(r));
     return out;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "logstore/LogData.h"
 #include "logstore/SessionUi.h"
 
 namespace qx::test {
@@ -34,6 +35,20 @@ inline std::string Block(const std::string& header, const std::string& body,
 inline std::string Msg(const std::string& who, const std::string& when, const std::string& body,
                        const std::string& dir = "From") {
     return Block(" " + dir + ": " + who + "\n  at " + when, body);
+}
+
+// Every field and mark of a record in one text, to compare records whole.
+inline std::string RecordText(const LogData& r) {
+    std::string t;
+    for (std::string_view f : {r.Direction(), r.UserName(), r.BracketName(), r.GroupName(), r.HostName(),
+                               r.IpAddress(), r.Year(), r.Month(), r.Day(), r.WeekDay(), r.Time(),
+                               r.AttachLine(), r.DateNote(), r.HeaderText(), r.BodyText()}) {
+        t.append(f);
+        t.push_back('\x1f');
+    }
+    return t + r.TopSeparator() + r.BodySeparator() + std::to_string(r.HeaderMode()) + "/" +
+           std::to_string(r.BodyMode()) + "/" + std::to_string(r.AddresseeCount()) + "/" +
+           std::to_string(r.TextBytes());
 }
 
 class TempDir {

@@ -158,6 +158,29 @@ TEST(SaveFaults, FailedWritesLeaveTheOriginalAndSayWhy) {
     EXPECT_EQ(ReadFile(log), original);
     EXPECT_FALSE(std::filesystem::exists(LogSession::TempPathFor(log)));
 
+    // The same for a log large enough to be written a chunk behind by a second
+    // thread: the failure is met there, a few chunks in.
+    const std::string large = dir.File("large.log");
+    std::string largeOriginal;
+    for (int i = 0; i < 12000; ++i) {
+        largeOriginal += Msg("u (pc)", "Mon Jan  5 09:03:01 2004", "line " + std::to_string(i) + "\n" + std::string(300, 'x'));
+    }
+    WriteFile(large, largeOriginal);
+    const int fullLate = InChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        ScriptedUi ui;
+        LogSession s(ui);
+        if (!s.LoadLog(large, 0).ok()) return 10;
+        rlimit lim{3u << 20, 3u << 20};
+        setrlimit(RLIMIT_FSIZE, &lim);
+        if (s.WriteLog(large, WriteOptions{}) != WriteStatus::Failed) return 11;
+        if (ui.errors.empty() || ui.errors.back().find("too large") == std::string::npos) return 12;
+        return 0;
+    });
+    EXPECT_EQ(fullLate, 0);
+    EXPECT_EQ(ReadFile(large), largeOriginal);
+    EXPECT_FALSE(std::filesystem::exists(LogSession::TempPathFor(large)));
+
     // A folder that cannot be written: run as an ordinary user when we are root.
     chmod(dir.path().c_str(), 0555);
     const int readOnlyFolder = InChild([&] {
