@@ -8,7 +8,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
-#include <future>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -529,6 +528,10 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
         return result;
     }
     const sys::FileInfo info = in.Info();
+    // A read long enough to be shared starts its helper thread now, so that the
+    // thread is up by the time the first parts are cut.
+    std::optional<sys::BackgroundJob> helperThread;
+    if (info.size > startOffset && info.size - startOffset >= g_tuning.splitAbove) helperThread.emplace();
 
     // Decide where to start. A differential read continues behind LoadedSize
     // unless the file shrank or was replaced, or the last block read may have been
@@ -791,10 +794,23 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
                 knownPassword = password();
             }
         }
-        auto helper = std::async(std::launch::async, [&] {
+        if (!helperThread) helperThread.emplace();
+        helperThread->Start([&] {
             while (work(1)) {
             }
         });
+        // However this ends, the helper is done with these parts before they go.
+        struct HelperDone {
+            std::atomic<bool>& stop;
+            sys::BackgroundJob& job;
+            ~HelperDone() {
+                stop.store(true);
+                try {
+                    job.Wait();
+                } catch (...) {
+                }
+            }
+        } helperDone{stop, *helperThread};
         while (taken < parts && ok) {
             // Taking in comes first, so that no backlog of it is left for the end
             // when the helper has nothing more to do; a part is built only while
@@ -812,7 +828,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             takeIn();
         }
         stop.store(true);
-        helper.get();
+        helperThread->Wait();
         if (ok && parts > 1) std::swap(scanner, later.back());  // the last part's open block goes on
         return ok;
     };
