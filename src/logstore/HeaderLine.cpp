@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/Processor.h"
 #include "text/Cp932.h"
 
 namespace qx {
@@ -227,8 +228,7 @@ LineMarks ScanHeaderLineNarrow(std::string_view line) {
 
 LineMarks ScanHeaderLine(std::string_view line) {
 #if defined(QX_WIDE_HEADER_SCAN)
-    static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
-    if (wide) return ScanHeaderLineWide(line);
+    if (sys::HasWideVectors()) return ScanHeaderLineWide(line);
 #endif
     return ScanHeaderLineNarrow(line);
 }

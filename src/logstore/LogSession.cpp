@@ -17,6 +17,7 @@
 #include "logstore/TextArena.h"
 #include "platform/BackgroundJob.h"
 #include "platform/FileSystem.h"
+#include "platform/Processor.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -136,11 +137,6 @@ struct WideLineBits {
                 _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('=')), _mm512_movepi8_mask(v)};
     }
 };
-
-bool HasWideVectors() {
-    static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
-    return wide;
-}
 #endif
 #endif
 
@@ -278,7 +274,7 @@ struct BlockScanner {
     // Inside a block already being copied, every line goes through Line().
     void FastLines(std::size_t from, std::size_t to) {
 #if defined(QX_WIDE_LINE_SCAN)
-        if (!g_tuning.narrowVectors && HasWideVectors()) {
+        if (!g_tuning.narrowVectors && sys::HasWideVectors()) {
             FastLinesWide(from, to);
             return;
         }

@@ -1,0 +1,17 @@
+// What the processor offers beyond the instructions every build may use.
+#pragma once
+
+namespace qx::sys {
+
+// Whether 64-byte vectors with byte compares (AVX-512 F and BW) can be used, on
+// x86-64 builds; false everywhere else. Asked once, then remembered.
+inline bool HasWideVectors() {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    return wide;
+#else
+    return false;
+#endif
+}
+
+}  // namespace qx::sys
