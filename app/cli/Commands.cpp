@@ -7,7 +7,6 @@
 #include <iostream>
 #include <set>
 #include <optional>
-#include <tuple>
 #include <vector>
 
 #include "RecordFormat.h"

@@ -144,8 +144,7 @@ struct WindowBits {
     for (; a && !m.at; a &= a - 1) m.at = startsWith(base + first(a), "at ");
 }
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define QX_WIDE_HEADER_SCAN 1
+#if defined(QX_WIDE_VECTORS)
 
 // The same with 64-byte registers: one masked load and a compare per kind.
 __attribute__((target("avx512f,avx512bw"))) LineMarks ScanHeaderLineWide(std::string_view line) {
@@ -227,7 +226,7 @@ LineMarks ScanHeaderLineNarrow(std::string_view line) {
 }
 
 LineMarks ScanHeaderLine(std::string_view line) {
-#if defined(QX_WIDE_HEADER_SCAN)
+#if defined(QX_WIDE_VECTORS)
     if (sys::HasWideVectors()) return ScanHeaderLineWide(line);
 #endif
     return ScanHeaderLineNarrow(line);

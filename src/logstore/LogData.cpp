@@ -355,7 +355,7 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
         bodyStored_ = true;
         bodyData_ = rest.data();
         bodySize_ = rest.size();
-        if (headerMode_ != kModeEncrypted) ParseHeaderReserving(0, headerStored_ ? arena : nullptr, knownLines);
+        if (headerMode_ != kModeEncrypted) ParseHeaderReserving(0, arena, knownLines);
         return;
     }
     // The parsed fields are packed with room for the body, so appending it below
@@ -583,7 +583,7 @@ void LogData::OpenHeader(std::string_view password, TextArena* arena) {
     // Decrypted and parsed at once: the plain header and the fields are written together.
     if (std::optional<std::string> plain = DecodeExactly(HeaderText(), kModeEncrypted)) {
         headerDecrypted_ = true;
-        ParseHeaderReserving(0, bodyStored_ ? arena : nullptr, nullptr, &*plain);
+        ParseHeaderReserving(0, arena, nullptr, &*plain);
     }
 }
 

@@ -30,8 +30,9 @@ public:
     // When `storage` keeps blockText's bytes alive and unchanged, a body that needs
     // no conversion stays in it instead of being copied. crlfText says that the
     // caller knows every line of blockText to end in CR LF, with no other CR in it.
-    // With an arena, whose owner `storage` must then be, header fields of a record
-    // whose header and body stay in the storage are written to the arena.
+    // With an arena, whose owner `storage` must then be, the header fields of a
+    // record whose body stays in the storage are written to the arena (with the
+    // header text, when that could not stay in the storage).
     explicit LogData(std::string_view blockText, const std::shared_ptr<const void>& storage = {},
                      bool crlfText = false, TextArena* arena = nullptr);
 
@@ -130,7 +131,7 @@ private:
         const std::size_t e = id == kBodyText ? text.size() : end_[id];
         return text.substr(b, e - b);
     }
-    // What text_ holds, wherever it is: the fields alone may be in an arena.
+    // What text_ holds, wherever it is: with the body in the storage, it may be in an arena.
     std::string_view Text() const {
         return fieldsData_ ? std::string_view(fieldsData_, end_[kHeaderText]) : std::string_view(text_);
     }
@@ -164,9 +165,9 @@ private:
     // as it stands is not copied: it stays in the shared read buffer (storage_)
     // until it changes, and its place in text_ is empty.
     std::string text_;
-    // Set when the header and body are both in storage_ and the fields were
-    // written to an arena that storage_ owns: then text_ is empty, and the
-    // fields (end_[kHeaderText] bytes) are here.
+    // Set when the body is in storage_ and the fields (with the header text, if
+    // that is not in storage_ too) were written to an arena that storage_ owns:
+    // then text_ is empty, and those end_[kHeaderText] bytes are here.
     const char* fieldsData_ = nullptr;
     std::shared_ptr<const void> storage_;
     const char* headerData_ = nullptr;

@@ -127,8 +127,7 @@ struct NarrowLineBits {
     }
 };
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define QX_WIDE_LINE_SCAN 1
+#if defined(QX_WIDE_VECTORS)
 // With 64-byte vectors: one load and a compare for each kind.
 struct WideLineBits {
     __attribute__((target("avx512f,avx512bw"))) static LineBits Of(const unsigned char* w) {
@@ -273,7 +272,7 @@ struct BlockScanner {
     //    by 0x80..0xBF); any other such line is no UTF-8 and stays as it is.
     // Inside a block already being copied, every line goes through Line().
     void FastLines(std::size_t from, std::size_t to) {
-#if defined(QX_WIDE_LINE_SCAN)
+#if defined(QX_WIDE_VECTORS)
         if (!g_tuning.narrowVectors && sys::HasWideVectors()) {
             FastLinesWide(from, to);
             return;
@@ -282,7 +281,7 @@ struct BlockScanner {
         FastLinesWith<NarrowLineBits>(from, to);
     }
 
-#if defined(QX_WIDE_LINE_SCAN)
+#if defined(QX_WIDE_VECTORS)
     __attribute__((target("avx512f,avx512bw"))) void FastLinesWide(std::size_t from, std::size_t to) {
         FastLinesWith<WideLineBits>(from, to);
     }
