@@ -91,23 +91,45 @@ int CompareText(std::string_view a, std::string_view b) {
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
+// The first eight bytes of a text as one number, in byte order, zeros behind a
+// shorter text.
+std::uint64_t LeadingBytes(std::string_view t) {
+    std::uint64_t v = 0;
+    if (t.size() >= 8) {
+        std::memcpy(&v, t.data(), 8);
+        return __builtin_bswap64(v);
+    }
+    for (std::size_t i = 0; i < t.size(); ++i) v |= std::uint64_t{static_cast<unsigned char>(t[i])} << (56 - 8 * i);
+    return v;
+}
+
 struct DateKey {
     std::string_view year;
     int month;
     int day;
     std::string_view time;
+    // The leading bytes of year and time, so that comparing keys seldom looks at the texts.
+    std::uint64_t yearBytes;
+    std::uint64_t timeBytes;
 
-    explicit DateKey(const LogData& r) : year(r.Year()), month(r.MonthIndex()), day(0), time(r.Time()) {
+    explicit DateKey(const LogData& r)
+        : year(r.Year()), month(r.MonthIndex()), day(0), time(r.Time()), yearBytes(LeadingBytes(year)),
+          timeBytes(LeadingBytes(time)) {
         for (char c : r.Day()) {
             if (c < '0' || c > '9' || day > 1000) break;
             day = day * 10 + (c - '0');
         }
     }
+    // Years by length, then as bytes; then month, day, and time as bytes.
     bool operator<(const DateKey& o) const {
         if (year.size() != o.year.size()) return year.size() < o.year.size();
-        if (const int c = CompareText(year, o.year)) return c < 0;
+        if (yearBytes != o.yearBytes) return yearBytes < o.yearBytes;
+        if (year.size() > 8) {
+            if (const int c = CompareText(year, o.year)) return c < 0;
+        }
         if (month != o.month) return month < o.month;
         if (day != o.day) return day < o.day;
+        if (timeBytes != o.timeBytes) return timeBytes < o.timeBytes;
         return CompareText(time, o.time) < 0;
     }
     // Years in the same order as whole keys: a year strictly between two keys'
