@@ -334,7 +334,8 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
 
     // The header fields are packed first; a body that cannot stay in the storage
     // is copied once at the end.
-    text_ = std::move(header);
+    if (header.empty()) text_.clear();
+    else text_.edit() = std::move(header);
     for (int i = 0; i < kHeaderText; ++i) end_[i] = 0;
     end_[kHeaderText] = static_cast<std::uint32_t>(text_.size());
 
@@ -363,13 +364,15 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
     if (headerMode_ != kModeEncrypted) ParseHeaderReserving(rest.size(), nullptr, knownLines);
 
     if (asStored) {
-        text_.reserve(text_.size() + rest.size());
-        text_.append(rest);
+        std::string& text = text_.edit();
+        text.reserve(text.size() + rest.size());
+        text.append(rest);
     } else {
-        text_.reserve(text_.size() + rest.size() + rest.size() / 8 + 2);
+        std::string& text = text_.edit();
+        text.reserve(text.size() + rest.size() + rest.size() / 8 + 2);
         ForEachLine(rest, [&](std::string_view line) {
-            text_.append(line);
-            text_.append(kCrLf);
+            text.append(line);
+            text.append(kCrLf);
         });
     }
 }
@@ -409,7 +412,7 @@ void LogData::SetFields(int first, const std::string_view* values, int count, st
         packed.resize(total);
         pack(packed.data());
         packed.append(body);
-        text_.swap(packed);
+        text_.edit().swap(packed);
         fieldsData_ = nullptr;
     }
     std::copy(std::begin(ends), std::end(ends), std::begin(end_));
@@ -589,15 +592,16 @@ void LogData::OpenHeader(std::string_view password, TextArena* arena) {
 
 void LogData::OwnText() {
     if (!fieldsData_) return;
-    text_.assign(fieldsData_, end_[kHeaderText]);
+    text_.edit().assign(fieldsData_, end_[kHeaderText]);
     fieldsData_ = nullptr;
 }
 
 void LogData::OwnBody() {
     if (!bodyStored_) return;
     OwnText();
-    text_.reserve(text_.size() + bodySize_);
-    text_.append(bodyData_, bodySize_);
+    std::string& text = text_.edit();
+    text.reserve(text.size() + bodySize_);
+    text.append(bodyData_, bodySize_);
     bodyStored_ = false;
     bodyData_ = nullptr;
     bodySize_ = 0;
@@ -606,7 +610,7 @@ void LogData::OwnBody() {
 
 void LogData::AppendBody(std::string_view text) {
     OwnBody();
-    text_.append(text);
+    text_.edit().append(text);
 }
 
 void LogData::TruncateBody(std::size_t length) {
@@ -615,7 +619,7 @@ void LogData::TruncateBody(std::size_t length) {
         return;
     }
     const std::size_t start = end_[kHeaderText];
-    if (start + length < text_.size()) text_.resize(start + length);
+    if (start + length < text_.size()) text_.edit().resize(start + length);
 }
 
 std::string LogData::TopSeparator() const {

@@ -23,6 +23,32 @@ bool IsTopSeparator(std::string_view line);
 // A body separator: exactly 37 bytes, the first 36 "-".
 bool IsBodySeparator(std::string_view line);
 
+// Text a record owns, one pointer wide: most records keep their text elsewhere
+// (in the buffer they were read from and an arena), and leave this empty.
+class OwnedText {
+public:
+    OwnedText() = default;
+    OwnedText(const OwnedText& o) : s_(o.size() ? std::make_unique<std::string>(*o.s_) : nullptr) {}
+    OwnedText(OwnedText&&) noexcept = default;
+    OwnedText& operator=(const OwnedText& o) {
+        if (this != &o) s_ = o.size() ? std::make_unique<std::string>(*o.s_) : nullptr;
+        return *this;
+    }
+    OwnedText& operator=(OwnedText&&) noexcept = default;
+
+    std::string_view view() const { return s_ ? std::string_view(*s_) : std::string_view(); }
+    std::size_t size() const { return s_ ? s_->size() : 0; }
+    // The text, to change it.
+    std::string& edit() {
+        if (!s_) s_ = std::make_unique<std::string>();
+        return *s_;
+    }
+    void clear() { s_.reset(); }
+
+private:
+    std::unique_ptr<std::string> s_;
+};
+
 class LogData {
 public:
     LogData() = default;
@@ -133,7 +159,7 @@ private:
     }
     // What text_ holds, wherever it is: with the body in the storage, it may be in an arena.
     std::string_view Text() const {
-        return fieldsData_ ? std::string_view(fieldsData_, end_[kHeaderText]) : std::string_view(text_);
+        return fieldsData_ ? std::string_view(fieldsData_, end_[kHeaderText]) : text_.view();
     }
     // Copies fields kept in an arena into text_, so that text_ can change.
     void OwnText();
@@ -160,24 +186,8 @@ private:
     // Copies a body kept in shared storage into text_, so that it can change.
     void OwnBody();
 
-    // All text fields in one buffer, in FieldId order; end_[i] is where field i ends.
-    // The body comes last so that appending to it is cheap. A header or body read
-    // as it stands is not copied: it stays in the shared read buffer (storage_)
-    // until it changes, and its place in text_ is empty.
-    std::string text_;
-    // Set when the body is in storage_ and the fields (with the header text, if
-    // that is not in storage_ too) were written to an arena that storage_ owns:
-    // then text_ is empty, and those end_[kHeaderText] bytes are here.
-    const char* fieldsData_ = nullptr;
-    std::shared_ptr<const void> storage_;
-    const char* headerData_ = nullptr;
-    const char* bodyData_ = nullptr;
-    std::size_t bodySize_ = 0;
-    std::uint32_t end_[kFieldCount - 1] = {};
-    // Shared by the records keyed with the same password.
-    std::shared_ptr<const std::string> cipherKey_;
-    std::uint32_t headerSize_ = 0;
-    int addresseeCount_ = 0;
+    // What a look over many records reads (the modes, the fields' place and
+    // ends) comes first, so that it shares as few cache lines as can be.
     std::int8_t bodyMode_ = 0;
     std::int8_t headerMode_ = 0;
     char topMark_ = 0;   // 37th byte of the top separator (any byte, a zero byte too)
@@ -191,6 +201,24 @@ private:
     bool headerDecrypted_ = false;
     bool headerStored_ = false;  // HeaderText is headerData_ in storage_
     bool bodyStored_ = false;    // BodyText is bodyData_ in storage_
+    // All text fields in one buffer, in FieldId order; end_[i] is where field i ends.
+    // The body comes last so that appending to it is cheap. A header or body read
+    // as it stands is not copied: it stays in the shared read buffer (storage_)
+    // until it changes, and its place in text_ is empty.
+    std::uint32_t end_[kFieldCount - 1] = {};
+    // Set when the body is in storage_ and the fields (with the header text, if
+    // that is not in storage_ too) were written to an arena that storage_ owns:
+    // then text_ is empty, and those end_[kHeaderText] bytes are here.
+    const char* fieldsData_ = nullptr;
+    OwnedText text_;
+    std::shared_ptr<const void> storage_;
+    const char* headerData_ = nullptr;
+    const char* bodyData_ = nullptr;
+    std::size_t bodySize_ = 0;
+    // Shared by the records keyed with the same password.
+    std::shared_ptr<const std::string> cipherKey_;
+    std::uint32_t headerSize_ = 0;
+    int addresseeCount_ = 0;
 };
 
 }  // namespace qx

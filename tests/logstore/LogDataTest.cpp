@@ -287,6 +287,32 @@ TEST(LogDataArena, FieldsInAnArenaReadAndChangeAlike) {
     }
 }
 
+// Records that own their text are values: a copy, or a record assigned over,
+// changes on its own and leaves the record it came from as it was.
+TEST(LogDataOwned, CopiesAndAssignmentsChangeAlone) {
+    const LogData a(Block(" From: alice (dev/pc01)\n  at Mon Jan  5 09:03:01 2004", "hello"));
+    const std::string original = test::RecordText(a);
+    LogData b = a;
+    b.AppendBody("more\r\n");
+    EXPECT_NE(test::RecordText(b), original);
+    EXPECT_EQ(test::RecordText(a), original);
+
+    LogData c(Block(" To: bob\n  at Tue Feb  6 10:00:00 2005", "x"));  // owns a text already
+    c = b;
+    EXPECT_EQ(test::RecordText(c), test::RecordText(b));
+    const LogData& self = c;
+    c = self;
+    EXPECT_EQ(test::RecordText(c), test::RecordText(b));
+    b.TruncateBody(0);
+    EXPECT_NE(test::RecordText(c), test::RecordText(b));
+
+    LogData empty;  // nothing owned: copies of it are empty too
+    LogData d = a;
+    d = empty;
+    EXPECT_EQ(test::RecordText(d), test::RecordText(LogData()));
+    EXPECT_EQ(test::RecordText(a), original);
+}
+
 // The header lines found while cutting the block are parsed as the lines of the
 // header text would be: a block with LF line ends has its header joined again and
 // parsed from that text, and must give the same record.
