@@ -112,8 +112,9 @@ struct DateKey {
     std::uint64_t yearBytes;
     std::uint64_t timeBytes;
 
-    explicit DateKey(const LogData& r)
-        : year(r.Year()), month(r.MonthIndex()), day(0), time(r.Time()), yearBytes(LeadingBytes(year)),
+    // year is r.Year(), and yearBytes its leading bytes.
+    DateKey(const LogData& r, std::string_view year, std::uint64_t yearBytes)
+        : year(year), month(r.MonthIndex()), day(0), time(r.Time()), yearBytes(yearBytes),
           timeBytes(LeadingBytes(time)) {
         for (char c : r.Day()) {
             if (c < '0' || c > '9' || day > 1000) break;
@@ -134,8 +135,10 @@ struct DateKey {
     }
     // Years in the same order as whole keys: a year strictly between two keys'
     // years puts its date strictly between them.
-    static bool YearBefore(std::string_view a, std::string_view b) {
-        return a.size() != b.size() ? a.size() < b.size() : CompareText(a, b) < 0;
+    static bool YearBefore(std::string_view a, std::uint64_t aBytes, std::string_view b, std::uint64_t bBytes) {
+        if (a.size() != b.size()) return a.size() < b.size();
+        if (aBytes != bBytes) return aBytes < bBytes;
+        return a.size() > 8 && CompareText(a, b) < 0;
     }
 };
 
@@ -291,11 +294,13 @@ struct Summary {
             }
             const std::string_view year = r.Year();
             if (year.empty()) continue;
+            const std::uint64_t yearBytes = LeadingBytes(year);
             // Most dates fall in a year between the first and the last so far.
-            if (first && DateKey::YearBefore(firstKey->year, year) && DateKey::YearBefore(year, lastKey->year)) {
+            if (first && DateKey::YearBefore(firstKey->year, firstKey->yearBytes, year, yearBytes) &&
+                DateKey::YearBefore(year, yearBytes, lastKey->year, lastKey->yearBytes)) {
                 continue;
             }
-            Date(&r, DateKey(r));
+            Date(&r, DateKey(r, year, yearBytes));
         }
     }
     // The earliest record wins among equal dates, for the first and the last.
