@@ -27,14 +27,30 @@ union ViewSlots {
 
 // The header's pieces are a few bytes each: searched and copied in place, not
 // through a library call for each.
-std::size_t FindByte(std::string_view s, char c, std::size_t from = 0) {
-    for (std::size_t i = from; i < s.size(); ++i) {
+[[gnu::always_inline]] inline std::size_t FindByte(std::string_view s, char c, std::size_t from = 0) {
+    // Eight bytes at a time: a byte equal to c is a zero byte of w ^ pattern, and
+    // the lowest flag of the zero-byte test marks the first such byte exactly.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    const std::uint64_t pattern = kOnes * static_cast<unsigned char>(c);
+    const std::size_t n = s.size();
+    std::size_t i = from;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+        w = __builtin_bswap64(w);  // the first byte lowest, as the test below needs
+#endif
+        const std::uint64_t x = w ^ pattern;
+        const std::uint64_t zero = (x - kOnes) & ~x & (kOnes << 7);
+        if (zero) return i + static_cast<std::size_t>(__builtin_ctzll(zero) >> 3);
+    }
+    for (; i < n; ++i) {
         if (s[i] == c) return i;
     }
     return std::string_view::npos;
 }
 
-void CopyBytes(char* to, const char* from, std::size_t n) {
+[[gnu::always_inline]] inline void CopyBytes(char* to, const char* from, std::size_t n) {
     if (n >= 8 && n <= 16) {
         std::uint64_t a, b;
         std::memcpy(&a, from, 8);
@@ -48,7 +64,12 @@ void CopyBytes(char* to, const char* from, std::size_t n) {
         std::memcpy(to, &a, 4);
         std::memcpy(to + n - 4, &b, 4);
     } else if (n < 4) {
-        for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+        if (n == 0) return;
+        // One to three bytes: the first, the middle and the last cover them all.
+        const char a = from[0], b = from[n / 2], c = from[n - 1];
+        to[0] = a;
+        to[n / 2] = b;
+        to[n - 1] = c;
     } else {
         std::memcpy(to, from, n);
     }
@@ -206,7 +227,7 @@ public:
     }
     bool empty() const { return view().empty(); }
     char back() const { return view().back(); }
-    void append(std::string_view s) {
+    [[gnu::always_inline]] void append(std::string_view s) {
         if (!spilled_ && s.size() <= kRoom - end_) {
             CopyBytes(room_ + end_, s.data(), s.size());
             end_ += s.size();
@@ -385,11 +406,23 @@ void LogData::SetFields(int first, const std::string_view* values, int count, st
     std::string_view* pieces = slots.at;
     std::size_t total = 0;
     const bool newHeader = kHeaderText >= first && kHeaderText < first + count;
-    for (int id = 0; id < kFieldCount - 1; ++id) {
-        if (id >= first && id < first + count) pieces[id] = values[id - first];
-        else if (id != kHeaderText || !headerStored_) pieces[id] = Field(id);
-        else pieces[id] = {};
-        total += pieces[id].size();
+    if (first == 0 && count >= kHeaderText) {
+        // Every field before the header text is given, as a parse gives them.
+        for (int id = 0; id < kHeaderText; ++id) {
+            pieces[id] = values[id];
+            total += values[id].size();
+        }
+        pieces[kHeaderText] = count > kHeaderText ? values[kHeaderText]
+                              : headerStored_     ? std::string_view()
+                                                  : Field(kHeaderText);
+        total += pieces[kHeaderText].size();
+    } else {
+        for (int id = 0; id < kFieldCount - 1; ++id) {
+            if (id >= first && id < first + count) pieces[id] = values[id - first];
+            else if (id != kHeaderText || !headerStored_) pieces[id] = Field(id);
+            else pieces[id] = {};
+            total += pieces[id].size();
+        }
     }
     std::uint32_t ends[kFieldCount - 1];
     auto pack = [&](char* out) {
@@ -435,14 +468,19 @@ void LogData::ParseHeader() { ParseHeaderReserving(0); }
 void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena, const LineList* lines,
                                    const std::string* newHeader) {
     // Fields accumulate over a second run, as the header parser always did.
+    // A record parsed the first time has every field empty (each ends where
+    // the one before does), and so have the texts built up here.
+    const bool fieldsEmpty = end_[kHeaderText - 1] == 0;
     FieldText direction;
-    direction.assign(Direction());
     std::array<FieldText, 5> lists;  // UserName, BracketName, GroupName, HostName, IpAddress
-    for (int i = 0; i < 5; ++i) lists[i].assign(Field(kUserName + i));
+    FieldText attach;
+    if (!fieldsEmpty) {
+        direction.assign(Direction());
+        for (int i = 0; i < 5; ++i) lists[i].assign(Field(kUserName + i));
+        attach.assign(AttachLine());
+    }
     std::string_view year = Year(), month = Month(), day = Day(), weekDay = WeekDay(), time = Time();
     std::string_view dateNote = DateNote();
-    FieldText attach;
-    attach.assign(AttachLine());
     FieldText& user = lists[0];
     FieldText& bracket = lists[1];
     FieldText& group = lists[2];
