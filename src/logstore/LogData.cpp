@@ -104,6 +104,12 @@ char MarkOfMode(int mode, char plainMark) {
 
 // A whole integer with an optional sign, in int range, not -1.
 bool IsAddressNumber(std::string_view s) {
+    // Up to nine digits (as in every dotted address) are always in range.
+    if (!s.empty() && s.size() <= 9) {
+        bool digits = true;
+        for (char c : s) digits &= c >= '0' && c <= '9';
+        if (digits) return true;
+    }
     if (!s.empty() && s[0] == '+') s.remove_prefix(1);
     if (s.empty()) return false;
     long long v = 0;
