@@ -4,8 +4,10 @@
 #include <cstring>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
+
+#include "platform/Processor.h"
 
 namespace qx {
 
@@ -47,8 +49,24 @@ std::string_view Substring(std::string_view s, long long start, long long count)
 
 namespace {
 
-// Index of the first CR or LF at or after pos, or n.
-std::size_t FirstLineEnd(const char* p, std::size_t pos, std::size_t n) {
+#if defined(QX_WIDE_VECTORS)
+// The same 64 bytes at a time; a masked load reads nothing beyond n.
+__attribute__((target("avx512f,avx512bw"))) std::size_t FirstLineEndWide(const char* p, std::size_t pos,
+                                                                         std::size_t n) {
+    const __m512i cr = _mm512_set1_epi8('\r');
+    const __m512i lf = _mm512_set1_epi8('\n');
+    for (std::size_t e = pos; e < n; e += 64) {
+        const __mmask64 valid = n - e >= 64 ? ~__mmask64{0} : (__mmask64{1} << (n - e)) - 1;
+        const __m512i v = _mm512_maskz_loadu_epi8(valid, p + e);
+        const __mmask64 ends = (_mm512_cmpeq_epi8_mask(v, cr) | _mm512_cmpeq_epi8_mask(v, lf)) & valid;
+        if (ends) return e + static_cast<std::size_t>(__builtin_ctzll(ends));
+    }
+    return n;
+}
+#endif
+
+// Index of the first CR or LF at or after pos, or n, sixteen bytes at a time.
+std::size_t FirstLineEndNarrow(const char* p, std::size_t pos, std::size_t n) {
     std::size_t e = pos;
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r');
@@ -64,16 +82,27 @@ std::size_t FirstLineEnd(const char* p, std::size_t pos, std::size_t n) {
     return e;
 }
 
+// The line ending at e (the index of its first CR or LF, or n).
+LineSpan LineEndingAt(std::string_view s, std::size_t pos, std::size_t e) {
+    const char* p = s.data();
+    const std::size_t n = s.size();
+    if (e == n) return {s.substr(pos), n};
+    if (p[e] == '\r' && e + 1 < n && p[e + 1] == '\n') return {s.substr(pos, e - pos), e + 2};
+    return {s.substr(pos, e - pos), e + 1};
+}
+
 }  // namespace
 
 LineSpan NextLine(std::string_view s, std::size_t pos) {
     // The line ends at its first CR or LF; a CR LF pair ends it together.
-    const char* p = s.data();
-    const std::size_t n = s.size();
-    const std::size_t e = FirstLineEnd(p, pos, n);
-    if (e == n) return {s.substr(pos), n};
-    if (p[e] == '\r' && e + 1 < n && p[e + 1] == '\n') return {s.substr(pos, e - pos), e + 2};
-    return {s.substr(pos, e - pos), e + 1};
+#if defined(QX_WIDE_VECTORS)
+    if (sys::HasWideVectors()) return LineEndingAt(s, pos, FirstLineEndWide(s.data(), pos, s.size()));
+#endif
+    return NextLineNarrow(s, pos);
+}
+
+LineSpan NextLineNarrow(std::string_view s, std::size_t pos) {
+    return LineEndingAt(s, pos, FirstLineEndNarrow(s.data(), pos, s.size()));
 }
 
 bool IsCrLfText(std::string_view s) {

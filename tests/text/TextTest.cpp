@@ -63,6 +63,35 @@ TEST(Cp932, SplitLinesAtEveryLineEnd) {
     EXPECT_EQ(SplitLines("a\r\r\nb"), (V{"a", "", "b"}));
 }
 
+// Both vector widths end a line where a byte-by-byte walk does: at its first CR
+// or LF, a CR LF pair together, at any distance and up to the text's end.
+TEST(Cp932, NextLineFindsEveryLineEndAtAnyDistance) {
+    auto bytewise = [](std::string_view s, std::size_t pos) {
+        std::size_t e = pos;
+        while (e < s.size() && s[e] != '\r' && s[e] != '\n') ++e;
+        if (e == s.size()) return LineSpan{s.substr(pos), e};
+        const std::size_t next = s[e] == '\r' && e + 1 < s.size() && s[e + 1] == '\n' ? e + 2 : e + 1;
+        return LineSpan{s.substr(pos, e - pos), next};
+    };
+    const std::string ends[] = {"\r\n", "\n", "\r", ""};
+    for (std::size_t length = 0; length <= 150; ++length) {
+        for (const std::string& end : ends) {
+            const std::string text = std::string(length, 'x') + end + "tail\r\n";
+            for (const std::string& s : {text, text.substr(0, length + end.size())}) {
+                for (std::size_t pos : {std::size_t{0}, length / 3, length}) {
+                    if (pos > s.size()) continue;
+                    const LineSpan want = bytewise(s, pos);
+                    for (const LineSpan got : {NextLine(s, pos), NextLineNarrow(s, pos)}) {
+                        ASSERT_EQ(got.line.data(), want.line.data()) << length << end.size() << pos;
+                        ASSERT_EQ(got.line.size(), want.line.size()) << length << end.size() << pos;
+                        ASSERT_EQ(got.next, want.next) << length << end.size() << pos;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(Cp932, CrLfTextIsExactlyLinesEndedByCrLf) {
     const std::string longLine(40, 'x');
     struct Case {
