@@ -94,12 +94,22 @@ int CompareText(std::string_view a, std::string_view b) {
 // The first eight bytes of a text as one number, in byte order, zeros behind a
 // shorter text.
 std::uint64_t LeadingBytes(std::string_view t) {
+    const char* p = t.data();
+    const std::size_t n = t.size();
+    // Four or eight bytes as a number in byte order.
+    auto four = [](const char* at) {
+        std::uint32_t w;
+        std::memcpy(&w, at, 4);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        w = __builtin_bswap32(w);
+#endif
+        return std::uint64_t{w};
+    };
+    if (n >= 8) return four(p) << 32 | four(p + 4);
+    // Four to seven bytes: the first four, and the last four (over them) in place.
+    if (n >= 4) return four(p) << 32 | four(p + n - 4) << (64 - 8 * n);
     std::uint64_t v = 0;
-    if (t.size() >= 8) {
-        std::memcpy(&v, t.data(), 8);
-        return __builtin_bswap64(v);
-    }
-    for (std::size_t i = 0; i < t.size(); ++i) v |= std::uint64_t{static_cast<unsigned char>(t[i])} << (56 - 8 * i);
+    for (std::size_t i = 0; i < n; ++i) v |= std::uint64_t{static_cast<unsigned char>(p[i])} << (56 - 8 * i);
     return v;
 }
 

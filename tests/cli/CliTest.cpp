@@ -128,17 +128,34 @@ TEST(Cli, InfoOfALargeLogCountsBothHalves) {
 // the messages: a shorter year is earlier, then months, days (as numbers) and
 // times (as text) decide.
 TEST(Cli, InfoFindsTheFirstAndLastDateInAnyOrder) {
-    TempDir dir;
-    const char* dates[] = {"Tue Feb 10 23:59:59 2026", "Mon Jan  5 9:00:00 2004", "Mon Jan  5 10:00:00 2004",
-                           "Wed Dec  9 10:00:00 999",  "Wed Dec 31 23:59:59 2026", "Wed Dec 31 23:59:59 2026",
-                           "Thu Mar  4 10:00:00 2004", "Wed Dec 31 23:59:59.5 2026", "Wed Dec  3 23:59:59 2026"};
-    std::string log;
-    for (const char* d : dates) log += Msg("a (h)", d, "x");
-    WriteFile(dir.File("dates.log"), log);
-    const CliRun r = Cli("info " + dir.File("dates.log"), dir);
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("First date:    999/12/9 10:00:00\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Last date:     2026/12/31 23:59:59.5\n"), std::string::npos) << r.out;
+    struct Case {
+        std::vector<const char*> dates;
+        const char* first;
+        const char* last;
+    };
+    const Case cases[] = {
+        {{"Tue Feb 10 23:59:59 2026", "Mon Jan  5 9:00:00 2004", "Mon Jan  5 10:00:00 2004", "Wed Dec  9 10:00:00 999",
+          "Wed Dec 31 23:59:59 2026", "Wed Dec 31 23:59:59 2026", "Thu Mar  4 10:00:00 2004",
+          "Wed Dec 31 23:59:59.5 2026", "Wed Dec  3 23:59:59 2026"},
+         "999/12/9 10:00:00",
+         "2026/12/31 23:59:59.5"},
+        // Years and times of five to seven bytes, told apart by their last bytes only.
+        {{"Mon Jan  5 9:00:02 10001", "Mon Jan  5 9:00:01 10001", "Mon Jan  5 9:00:03 10001",
+          "Mon Jan  5 9:00:09 10000", "Mon Jan  5 9:00:00 10002"},
+         "10000/01/5 9:00:09",
+         "10002/01/5 9:00:00"},
+        {{"Mon Jan  5 9:00:02 7", "Mon Jan  5 9:00:01 7", "Mon Jan  5 9:00:03 7"}, "7/01/5 9:00:01", "7/01/5 9:00:03"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        std::string log;
+        for (const char* d : c.dates) log += Msg("a (h)", d, "x");
+        WriteFile(dir.File("dates.log"), log);
+        const CliRun r = Cli("info " + dir.File("dates.log"), dir);
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_NE(r.out.find("First date:    " + std::string(c.first) + "\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Last date:     " + std::string(c.last) + "\n"), std::string::npos) << r.out;
+    }
 }
 
 // Drops the fields that differ between a plain and a protected copy of a log.
