@@ -106,9 +106,9 @@ char MarkOfMode(int mode, char plainMark) {
 bool IsAddressNumber(std::string_view s) {
     // Up to nine digits (as in every dotted address) are always in range.
     if (!s.empty() && s.size() <= 9) {
-        bool digits = true;
-        for (char c : s) digits &= c >= '0' && c <= '9';
-        if (digits) return true;
+        std::size_t i = 0;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+        if (i == s.size()) return true;
     }
     if (!s.empty() && s[0] == '+') s.remove_prefix(1);
     if (s.empty()) return false;
