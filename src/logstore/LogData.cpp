@@ -485,8 +485,15 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena, 
         for (int i = 0; i < 5; ++i) lists[i].assign(Field(kUserName + i));
         attach.assign(AttachLine());
     }
-    std::string_view year = Year(), month = Month(), day = Day(), weekDay = WeekDay(), time = Time();
-    std::string_view dateNote = DateNote();
+    std::string_view year, month, day, weekDay, time, dateNote;
+    if (!fieldsEmpty) {
+        year = Year();
+        month = Month();
+        day = Day();
+        weekDay = WeekDay();
+        time = Time();
+        dateNote = DateNote();
+    }
     FieldText& user = lists[0];
     FieldText& bracket = lists[1];
     FieldText& group = lists[2];
