@@ -1005,32 +1005,78 @@ WriteStatus LogSession::WriteSelection(const std::string& targetFile, const Sele
 
 namespace {
 
-// Writes chunks to a file on a thread of its own, so that the next chunk is put
-// together while the one before goes to the file.
+// Writes chunks to a file on a thread of its own, so that the next chunks are
+// put together while the ones before go to the file. A few chunks wait in
+// line: the writing thread goes from one to the next without waiting to be
+// handed each, and the thread putting them together waits only when the line
+// is full.
 class ChunkWriter {
 public:
-    explicit ChunkWriter(sys::OutputFile& out) : out_(out) {}
+    explicit ChunkWriter(sys::OutputFile& out) : out_(out) {
+        job_.Start([this] { Drain(); });
+    }
+    ~ChunkWriter() {
+        try {
+            Finish();
+        } catch (...) {
+        }
+    }
 
     // Takes `chunk` to write (and gives back an emptied buffer in its place).
     // false when a write before failed; out's error() says why.
     bool Hand(std::string& chunk) {
-        if (!Finish()) return false;
-        writing_.swap(chunk);
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return queued_.size() < kQueued || failed_; });
+        if (failed_) return false;
+        queued_.push_back(std::move(chunk));
         chunk.clear();
-        job_.Start([this] { ok_ = out_.Write(writing_); });
+        if (!spare_.empty()) {
+            chunk.swap(spare_.back());
+            spare_.pop_back();
+        }
+        changed_.notify_all();
         return true;
     }
-    // Waits for the chunk in writing; false when any write failed.
+    // Writes what is in line and stops; false when any write failed.
     bool Finish() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            closed_ = true;
+        }
+        changed_.notify_all();
         job_.Wait();
-        return ok_;
+        std::lock_guard<std::mutex> lock(mutex_);
+        return !failed_;
     }
 
 private:
+    static constexpr std::size_t kQueued = 4;
+
+    void Drain() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (true) {
+            changed_.wait(lock, [this] { return !queued_.empty() || closed_; });
+            if (queued_.empty()) return;  // closed, and all written
+            std::string chunk = std::move(queued_.front());
+            queued_.pop_front();
+            lock.unlock();
+            const bool ok = !failed_ && out_.Write(chunk);
+            chunk.clear();
+            lock.lock();
+            if (!ok) failed_ = true;
+            spare_.push_back(std::move(chunk));
+            changed_.notify_all();
+        }
+    }
+
     sys::OutputFile& out_;
-    std::string writing_;
-    bool ok_ = true;
-    sys::BackgroundJob job_;  // last: it goes first, finishing its write
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::string> queued_;  // handed on, not written yet, in order
+    std::vector<std::string> spare_;  // written, to be filled again
+    bool closed_ = false;
+    bool failed_ = false;
+    sys::BackgroundJob job_;  // last: it goes first, finishing its writes
 };
 
 bool Matches(LogData& r, const SelectionFilter& f) {
