@@ -593,6 +593,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
 
     const std::uint64_t step = std::max<std::uint64_t>(info.size / 100, 1);
     int lastPercent = -1;
+    std::uint64_t nextPercentAt = 0;  // the offset from which the percentage may have changed
     bool gaveUp = false;
 
     bool readError = false;
@@ -674,9 +675,10 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
                 gaveUp = true;
                 suppressPasswordPrompt_ = true;
             }
-            if (full) {
+            if (full && sc.pending[i].offset >= nextPercentAt) {
                 const int percent =
                     static_cast<int>(std::min<std::uint64_t>(sc.pending[i].offset / step, 100));
+                nextPercentAt = (static_cast<std::uint64_t>(percent) + 1) * step;
                 if (percent != lastPercent) {
                     lastPercent = percent;
                     ui_.Progress(percent);
@@ -1142,6 +1144,7 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     ui_.Progress(0);
     const std::size_t step = std::max<std::size_t>(records.size() / 100, 1);
     int lastPercent = 0;
+    std::size_t nextPercentAt = 0;  // the count from which the percentage may have changed
     std::string buf;
     buf.reserve(kWriteChunk + (1 << 16));
     // A large log is written a chunk behind by a second thread.
@@ -1192,11 +1195,14 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
             }
             buf.clear();
         }
-        const int percent = static_cast<int>(std::min<std::size_t>((i + 1) / step, 100));
-        if (percent != lastPercent) {
-            lastPercent = percent;
-            ui_.Progress(percent);
-            ui_.ProcessEvents();
+        if (i + 1 >= nextPercentAt) {
+            const int percent = static_cast<int>(std::min<std::size_t>((i + 1) / step, 100));
+            nextPercentAt = (static_cast<std::size_t>(percent) + 1) * step;
+            if (percent != lastPercent) {
+                lastPercent = percent;
+                ui_.Progress(percent);
+                ui_.ProcessEvents();
+            }
         }
     }
     const bool written = writer ? writer->Finish() : true;
