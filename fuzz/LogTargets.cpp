@@ -136,6 +136,15 @@ bool LogDataTarget(std::string_view input) {
         if (!SameRecord(kept, r)) return false;
     }
 
+    // Built with a memo of addressee lines, once to fill it and once to recall
+    // from it, the record is the same.
+    {
+        HeaderLineMemo memo;
+        const LogData first(input, {}, false, nullptr, &memo);
+        const LogData again(input, {}, false, nullptr, &memo);
+        if (!SameRecord(first, r) || !SameRecord(again, r)) return false;
+    }
+
     // Every getter, and the derived texts. The fields up to the body share one
     // buffer, each exactly once.
     const auto fields = TextFields(r);

@@ -282,11 +282,52 @@ private:
 
 }  // namespace
 
+std::uint64_t HeaderLineMemo::Hash(std::string_view line) {
+    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = line.size() * kMul;
+    std::size_t i = 0;
+    for (; i + 8 <= line.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, line.data() + i, 8);
+        h = (h ^ w) * kMul;
+        h ^= h >> 29;
+    }
+    std::uint64_t last = 0;
+    if (i < line.size()) std::memcpy(&last, line.data() + i, line.size() - i);
+    h = (h ^ last) * kMul;
+    return h ^ (h >> 32);
+}
+
+const HeaderLineMemo::Fields* HeaderLineMemo::Find(std::string_view line, std::uint64_t hash) const {
+    if (slots_.empty()) return nullptr;
+    for (std::size_t i = hash % kSlots;; i = (i + 1) % kSlots) {
+        const Slot& s = slots_[i];
+        if (!s.used) return nullptr;
+        if (s.hash == hash && s.line == line) return &s.fields;
+    }
+}
+
+void HeaderLineMemo::Add(std::string_view line, std::uint64_t hash, const std::string_view* fields) {
+    if (count_ >= kSlots / 4 * 3) return;
+    if (slots_.empty()) slots_.resize(kSlots);
+    std::size_t i = hash % kSlots;
+    while (slots_[i].used) {
+        if (slots_[i].hash == hash && slots_[i].line == line) return;
+        i = (i + 1) % kSlots;
+    }
+    Slot& s = slots_[i];
+    s.line.assign(line);
+    s.hash = hash;
+    s.used = true;
+    for (int k = 0; k < 6; ++k) s.fields.text[k].assign(fields[k]);
+    ++count_;
+}
+
 bool IsTopSeparator(std::string_view line) { return IsSeparatorOf(line, kTopRun); }
 bool IsBodySeparator(std::string_view line) { return IsSeparatorOf(line, kBodyRun); }
 
 LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& storage, bool crlfText,
-                 TextArena* arena) {
+                 TextArena* arena, HeaderLineMemo* memo) {
     // Walk the lines up to the body separator; the body is everything after it.
     std::size_t pos = 0;
     std::size_t headerBegin = 0, headerEnd = 0;  // header lines with their line ends
@@ -383,12 +424,12 @@ LogData::LogData(std::string_view blockText, const std::shared_ptr<const void>& 
         bodyStored_ = true;
         bodyData_ = rest.data();
         bodySize_ = rest.size();
-        if (headerMode_ != kModeEncrypted) ParseHeaderReserving(0, arena, knownLines);
+        if (headerMode_ != kModeEncrypted) ParseHeaderReserving(0, arena, knownLines, nullptr, memo);
         return;
     }
     // The parsed fields are packed with room for the body, so appending it below
     // moves nothing.
-    if (headerMode_ != kModeEncrypted) ParseHeaderReserving(rest.size(), nullptr, knownLines);
+    if (headerMode_ != kModeEncrypted) ParseHeaderReserving(rest.size(), nullptr, knownLines, nullptr, memo);
 
     if (asStored) {
         std::string& text = text_.edit();
@@ -472,7 +513,7 @@ void LogData::SetHeaderText(std::string_view text) {
 void LogData::ParseHeader() { ParseHeaderReserving(0); }
 
 void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena, const LineList* lines,
-                                   const std::string* newHeader) {
+                                   const std::string* newHeader, HeaderLineMemo* memo) {
     // Fields accumulate over a second run, as the header parser always did.
     // A record parsed the first time has every field empty (each ends where
     // the one before does), and so have the texts built up here.
@@ -616,12 +657,33 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena, 
             }
         }
     };
+    // Before the first addressee line every name list is empty: what such a line
+    // gives depends on the line alone, and a line seen before is recalled.
+    auto parseOrRecall = [&](std::string_view line) {
+        if (!memo || !fieldsEmpty || addresseeCount_ != 0) {
+            parseLine(line);
+            return;
+        }
+        const std::uint64_t hash = HeaderLineMemo::Hash(line);
+        if (const HeaderLineMemo::Fields* known = memo->Find(line, hash)) {
+            ++addresseeCount_;
+            direction.assign(known->text[0]);
+            for (int i = 0; i < 5; ++i) lists[i].assign(known->text[i + 1]);
+            return;
+        }
+        parseLine(line);
+        if (addresseeCount_ == 1) {
+            const std::string_view fields[6] = {direction.view(), user.view(),  bracket.view(),
+                                                group.view(),     host.view(), address.view()};
+            memo->Add(line, hash, fields);
+        }
+    };
     if (newHeader) {
-        ForEachLine(*newHeader, parseLine);
+        ForEachLine(*newHeader, parseOrRecall);
     } else if (lines) {
-        for (std::size_t i = 0; i < lines->count; ++i) parseLine(lines->line[i]);
+        for (std::size_t i = 0; i < lines->count; ++i) parseOrRecall(lines->line[i]);
     } else {
-        ForEachLine(HeaderText(), parseLine);
+        ForEachLine(HeaderText(), parseOrRecall);
     }
 
     const std::string_view values[] = {direction.view(), user.view(),    bracket.view(), group.view(),

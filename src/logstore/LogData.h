@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qx {
 
@@ -49,6 +50,33 @@ private:
     std::unique_ptr<std::string> s_;
 };
 
+// What the first addressee line of a header gave, for lines seen before: a log
+// holds the same few sender and addressee lines again and again, and such a
+// line need not be taken apart each time. One for each thread that builds records.
+class HeaderLineMemo {
+public:
+    // The direction, then the five name lists (each ended by its ","), as the
+    // line gives them to a header with no addressee before it.
+    struct Fields {
+        std::string text[6];
+    };
+    static std::uint64_t Hash(std::string_view line);
+    const Fields* Find(std::string_view line, std::uint64_t hash) const;
+    // Keeps the fields of a line (when there is still room).
+    void Add(std::string_view line, std::uint64_t hash, const std::string_view* fields);
+
+private:
+    static constexpr std::size_t kSlots = 512;  // at most three quarters of them in use
+    struct Slot {
+        std::string line;
+        std::uint64_t hash = 0;
+        bool used = false;
+        Fields fields;
+    };
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+};
+
 class LogData {
 public:
     LogData() = default;
@@ -59,8 +87,9 @@ public:
     // With an arena, whose owner `storage` must then be, the header fields of a
     // record whose body stays in the storage are written to the arena (with the
     // header text, when that could not stay in the storage).
+    // A memo, when given, recalls the fields of an addressee line seen before.
     explicit LogData(std::string_view blockText, const std::shared_ptr<const void>& storage = {},
-                     bool crlfText = false, TextArena* arena = nullptr);
+                     bool crlfText = false, TextArena* arena = nullptr, HeaderLineMemo* memo = nullptr);
 
     // Header fields. List fields hold one entry per addressee line, each followed by ",".
     std::string_view Direction() const { return Field(kDirection); }
@@ -174,7 +203,7 @@ private:
     };
     // With newHeader, parses that text instead and makes it the header text.
     void ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena = nullptr, const LineList* lines = nullptr,
-                              const std::string* newHeader = nullptr);
+                              const std::string* newHeader = nullptr, HeaderLineMemo* memo = nullptr);
     void SetHeaderText(std::string_view text);
     void SetKey(std::string_view password);
     std::string_view Key() const { return CipherKey(); }

@@ -145,6 +145,7 @@ struct WideLineBits {
 struct RecordStore {
     std::shared_ptr<const void> storage;
     std::shared_ptr<TextArena> arena;
+    HeaderLineMemo* memo = nullptr;  // the building thread's
 };
 
 // Cuts lines of a read buffer into blocks and builds their records. A block whose
@@ -382,7 +383,7 @@ struct BlockScanner {
                 owner = store.arena;
             }
             LogData& r = built.emplace_back(Text(i), inPlace ? owner : none, inPlace && pending[i].crlf,
-                                            inPlace ? store.arena.get() : nullptr);
+                                            inPlace ? store.arena.get() : nullptr, store.memo);
             if (r.HeaderMode() == kModeEncrypted && !password.empty()) {
                 r.OpenHeader(password, inPlace ? store.arena.get() : nullptr);
             }
@@ -634,12 +635,13 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     std::vector<std::pair<std::vector<LogData>, std::vector<BlockScanner::Pending>>> spare;
     // The records' parsed fields go to an arena for each of the two threads.
     std::shared_ptr<TextArena> arenas[2];
+    HeaderLineMemo memos[2];
     const std::size_t arenaBlock = static_cast<std::size_t>(std::clamp<std::uint64_t>(
         (info.size > readFrom ? info.size - readFrom : 0) / 4, 4096, kArenaBlock));
     auto storeFor = [&](int thread, const std::shared_ptr<const void>& storage) -> RecordStore {
         std::shared_ptr<TextArena>& arena = arenas[thread];
         if (!arena) arena = std::make_shared<TextArena>(arenaBlock);
-        return {storage, arena};
+        return {storage, arena, &memos[thread]};
     };
     bool skippingLongLine = !full && readFrom == LoadedSize && resumeInLongLine_;
     const std::string noPassword;

@@ -287,6 +287,42 @@ TEST(LogDataArena, FieldsInAnArenaReadAndChangeAlike) {
     }
 }
 
+// An addressee line recalled from the memo gives the record it gives when it
+// is taken apart: alone, before other addressee lines, behind other header
+// lines, and when the memo is full and takes no more lines.
+TEST(LogDataMemo, RecalledLinesGiveTheSameRecord) {
+    const std::string firsts[] = {
+        " From: alice[a] (dev/pc01/192.168.0.5)", " To: bob (pc02)", "To: carol*", " To:  (g/h/i/j/1.2.3.4) ",
+        " From: \x83[\x83]x (a/b/c/pc)",           " Reply-To: z",    "To: y[ (pc)", " From: d (pc) [n]",
+    };
+    const std::string afters[] = {
+        "  at Mon Jan  5 09:03:01 2004",
+        " To: e (h2)\n  at Tue Feb  6 10:00:00 2005 \"a note\"",
+        "  (\x93Y\x95t) a.txt\n  at Wed Mar  7 11:00:00 2006",
+    };
+    HeaderLineMemo memo;
+    for (int round = 0; round < 2; ++round) {  // the first fills the memo, the second recalls
+        for (const std::string& first : firsts) {
+            for (const std::string& after : afters) {
+                for (const std::string& header : {first + "\n" + after, after + "\n" + first}) {
+                    const std::string block = Block(header, "body");
+                    SCOPED_TRACE(header);
+                    EXPECT_EQ(test::RecordText(LogData(block, {}, false, nullptr, &memo)),
+                              test::RecordText(LogData(block)));
+                }
+            }
+        }
+    }
+    // More lines than the memo keeps: the ones it has no room for are taken apart.
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 1000; ++i) {
+            const std::string block =
+                Block(" To: user" + std::to_string(i) + " (g/h" + std::to_string(i % 7) + ")\n  at Mon Jan  5 09:03:01 2004", "x");
+            ASSERT_EQ(test::RecordText(LogData(block, {}, false, nullptr, &memo)), test::RecordText(LogData(block)));
+        }
+    }
+}
+
 // Records that own their text are values: a copy, or a record assigned over,
 // changes on its own and leaves the record it came from as it was.
 TEST(LogDataOwned, CopiesAndAssignmentsChangeAlone) {
