@@ -693,13 +693,13 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena, 
     SetFields(kDirection, values, newHeader ? kHeaderText + 1 : kHeaderText, extraCapacity, arena);
 }
 
-void LogData::OpenHeader(std::string_view password, TextArena* arena) {
+void LogData::OpenHeader(std::string_view password, TextArena* arena, HeaderLineMemo* memo) {
     if (headerMode_ != kModeEncrypted || headerDecrypted_) return;
     if (!password.empty()) SetKey(password);
     // Decrypted and parsed at once: the plain header and the fields are written together.
     if (std::optional<std::string> plain = DecodeExactly(HeaderText(), kModeEncrypted)) {
         headerDecrypted_ = true;
-        ParseHeaderReserving(0, arena, nullptr, &*plain);
+        ParseHeaderReserving(0, arena, nullptr, &*plain, memo);
     }
 }
 

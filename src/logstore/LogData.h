@@ -151,7 +151,7 @@ public:
     // For an encrypted header not opened yet: DecryptHeader, then ParseHeader when
     // it opened, with the fields written to `arena` (whose owner holds this
     // record) when the body stays in the storage.
-    void OpenHeader(std::string_view password, TextArena* arena = nullptr);
+    void OpenHeader(std::string_view password, TextArena* arena = nullptr, HeaderLineMemo* memo = nullptr);
     std::string PlainBody(std::string_view password);
     // The same, appended to out.
     void AppendPlainBody(std::string& out, std::string_view password);

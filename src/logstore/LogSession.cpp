@@ -385,7 +385,7 @@ struct BlockScanner {
             LogData& r = built.emplace_back(Text(i), inPlace ? owner : none, inPlace && pending[i].crlf,
                                             inPlace ? store.arena.get() : nullptr, store.memo);
             if (r.HeaderMode() == kModeEncrypted && !password.empty()) {
-                r.OpenHeader(password, inPlace ? store.arena.get() : nullptr);
+                r.OpenHeader(password, inPlace ? store.arena.get() : nullptr, store.memo);
             }
         }
     }

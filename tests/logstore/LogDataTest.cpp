@@ -378,12 +378,18 @@ TEST(LogDataArena, HeaderOpenedAtOnceMatchesDecryptThenParse) {
     const std::string header = " From: a[b] (g/h/10.0.0.1)\r\n To: c (k)\r\n  at Mon Jan  5 09:03:01 2004 (x)";
     const std::string block = Block(EncryptText(header, key), EncryptText("secret\r\n", key),
                                     std::string(36, '=') + "2", std::string(36, '-') + "2");
-    for (const char* password : {"pw", "wrong"}) {
+    HeaderLineMemo memo;
+    struct Case {
+        const char* password;
+        HeaderLineMemo* memo;  // the second time with it, its line is recalled
+    };
+    for (const Case c : {Case{"pw", nullptr}, Case{"wrong", nullptr}, Case{"pw", &memo}, Case{"pw", &memo}}) {
+        const char* password = c.password;
         auto storage = std::make_shared<std::string>(block);
         auto arena = std::make_shared<TextArena>(4096);
         arena->Keep(storage);
         LogData opened(*storage, arena, true, arena.get());
-        opened.OpenHeader(password, arena.get());
+        opened.OpenHeader(password, arena.get(), c.memo);
         storage.reset();
         arena.reset();
 
@@ -395,6 +401,8 @@ TEST(LogDataArena, HeaderOpenedAtOnceMatchesDecryptThenParse) {
         EXPECT_EQ(opened.PasswordOk(), stepwise.PasswordOk());
         EXPECT_EQ(opened.PlainBody(password), stepwise.PlainBody(password));
     }
+    const std::string_view first = " From: a[b] (g/h/10.0.0.1)";
+    EXPECT_NE(memo.Find(first, HeaderLineMemo::Hash(first)), nullptr);
 }
 
 }  // namespace
