@@ -44,38 +44,35 @@ inline void Decrypt(const std::uint32_t* p, const std::uint32_t* s, std::uint32_
     right = l ^ p[1];
 }
 
-// Four blocks at once: each block's rounds depend on one another, but the four
-// chains are independent, so the processor overlaps their table look-ups.
-template <bool kDecrypt>
-inline void Crypt4(const std::uint32_t* p, const std::uint32_t* s, std::uint32_t* l, std::uint32_t* r) {
-    std::uint32_t l0 = l[0], l1 = l[1], l2 = l[2], l3 = l[3];
-    std::uint32_t r0 = r[0], r1 = r[1], r2 = r[2], r3 = r[3];
+// Several blocks at once: each block's rounds depend on one another, but the
+// chains of different blocks are independent, so the processor overlaps their
+// table look-ups.
+template <bool kDecrypt, int kBlocks>
+[[gnu::always_inline]] inline void CryptN(const std::uint32_t* p, const std::uint32_t* s, std::uint32_t* l,
+                                          std::uint32_t* r) {
+    std::uint32_t lv[kBlocks], rv[kBlocks];
+    for (int b = 0; b < kBlocks; ++b) {
+        lv[b] = l[b];
+        rv[b] = r[b];
+    }
+    // Unrolled in full, so that every half stays in a register.
+#pragma GCC unroll 8
     for (std::size_t k = 0; k < 16; k += 2) {
         const std::uint32_t pa = kDecrypt ? p[17 - k] : p[k];
         const std::uint32_t pb = kDecrypt ? p[16 - k] : p[k + 1];
-        l0 ^= pa;
-        l1 ^= pa;
-        l2 ^= pa;
-        l3 ^= pa;
-        r0 ^= F(s, l0) ^ pb;
-        r1 ^= F(s, l1) ^ pb;
-        r2 ^= F(s, l2) ^ pb;
-        r3 ^= F(s, l3) ^ pb;
-        l0 ^= F(s, r0);
-        l1 ^= F(s, r1);
-        l2 ^= F(s, r2);
-        l3 ^= F(s, r3);
+#pragma GCC unroll 16
+        for (int b = 0; b < kBlocks; ++b) lv[b] ^= pa;
+#pragma GCC unroll 16
+        for (int b = 0; b < kBlocks; ++b) rv[b] ^= F(s, lv[b]) ^ pb;
+#pragma GCC unroll 16
+        for (int b = 0; b < kBlocks; ++b) lv[b] ^= F(s, rv[b]);
     }
     const std::uint32_t last = kDecrypt ? p[0] : p[17];
     const std::uint32_t before = kDecrypt ? p[1] : p[16];
-    l[0] = r0 ^ last;
-    l[1] = r1 ^ last;
-    l[2] = r2 ^ last;
-    l[3] = r3 ^ last;
-    r[0] = l0 ^ before;
-    r[1] = l1 ^ before;
-    r[2] = l2 ^ before;
-    r[3] = l3 ^ before;
+    for (int b = 0; b < kBlocks; ++b) {
+        l[b] = rv[b] ^ last;
+        r[b] = lv[b] ^ before;
+    }
 }
 
 // Block halves are stored little-endian whatever the host order; compilers turn
@@ -143,20 +140,21 @@ void CBlowFish::SetKey(const std::uint8_t* key, std::size_t length) {
 
 namespace {
 
-// Runs the whole blocks of [input, input + whole) through the cipher: four at a
+// Runs the whole blocks of [input, input + whole) through the cipher: eight at a
 // time, then the rest one by one.
 template <bool kDecrypt>
 void CryptWholeBlocks(const std::uint32_t* p, const std::uint32_t* s, const std::uint8_t* input,
                       std::uint8_t* output, std::size_t whole) {
+    constexpr int kBlocks = 8;  // more chains than this no longer fit the registers
     std::size_t off = 0;
-    for (; off + 32 <= whole; off += 32) {
-        std::uint32_t l[4], r[4];
-        for (int k = 0; k < 4; ++k) {
+    for (; off + 8 * kBlocks <= whole; off += 8 * kBlocks) {
+        std::uint32_t l[kBlocks], r[kBlocks];
+        for (int k = 0; k < kBlocks; ++k) {
             l[k] = LoadLe(input + off + 8 * k);
             r[k] = LoadLe(input + off + 8 * k + 4);
         }
-        Crypt4<kDecrypt>(p, s, l, r);
-        for (int k = 0; k < 4; ++k) {
+        CryptN<kDecrypt, kBlocks>(p, s, l, r);
+        for (int k = 0; k < kBlocks; ++k) {
             StoreLe(output + off + 8 * k, l[k]);
             StoreLe(output + off + 8 * k + 4, r[k]);
         }
