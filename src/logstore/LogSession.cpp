@@ -1016,7 +1016,10 @@ namespace {
 // is full.
 class ChunkWriter {
 public:
-    explicit ChunkWriter(sys::OutputFile& out) : out_(out) {
+    explicit ChunkWriter(sys::OutputFile& out) : out_(out), startedOut_(out.Position()) {
+        // The writing thread only writes; this one starts writing out what it
+        // wrote, while it would wait anyway.
+        out_.SetWriteBehind(false);
         job_.Start([this] { Drain(); });
     }
     ~ChunkWriter() {
@@ -1024,11 +1027,17 @@ public:
             Finish();
         } catch (...) {
         }
+        out_.SetWriteBehind(true);
     }
 
     // Takes `chunk` to write (and gives back an emptied buffer in its place).
     // false when a write before failed; out's error() says why.
     bool Hand(std::string& chunk) {
+        const std::uint64_t written = base_ + written_.load();
+        if (written - startedOut_ >= kWriteOutStep) {
+            out_.StartWriteOut(startedOut_, written);
+            startedOut_ = written;
+        }
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return queued_.size() < kQueued || failed_; });
         if (failed_) return false;
@@ -1055,6 +1064,7 @@ public:
 
 private:
     static constexpr std::size_t kQueued = 4;
+    static constexpr std::uint64_t kWriteOutStep = 8u << 20;
 
     void Drain() {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -1065,6 +1075,7 @@ private:
             queued_.pop_front();
             lock.unlock();
             const bool ok = !failed_ && out_.Write(chunk);
+            if (ok) written_.fetch_add(chunk.size());
             chunk.clear();
             lock.lock();
             if (!ok) failed_ = true;
@@ -1080,7 +1091,10 @@ private:
     std::vector<std::string> spare_;  // written, to be filled again
     bool closed_ = false;
     bool failed_ = false;
-    sys::BackgroundJob job_;  // last: it goes first, finishing its writes
+    std::atomic<std::uint64_t> written_{0};  // bytes written by the writing thread
+    std::uint64_t startedOut_;               // writing out was started up to here
+    const std::uint64_t base_ = startedOut_; // where the writing thread began
+    sys::BackgroundJob job_;                 // last: it goes first, finishing its writes
 };
 
 bool Matches(LogData& r, const SelectionFilter& f) {

@@ -184,17 +184,31 @@ bool OutputFile::Write(std::string_view bytes) {
     if (fd_ < 0) return false;
     if (!WriteAll(fd_, bytes.data(), bytes.size(), &error_)) return false;
     pos_ += bytes.size();
-#ifdef SYNC_FILE_RANGE_WRITE
     // Start writing large files out as they grow, so that the sync at the end
     // finds most of it on the disk already. Only a start: Sync still waits.
     constexpr std::uint64_t kWriteBehind = 8u << 20;
-    if (pos_ - writtenBack_ >= kWriteBehind) {
-        ::sync_file_range(fd_, static_cast<off_t>(writtenBack_), static_cast<off_t>(pos_ - writtenBack_),
-                          SYNC_FILE_RANGE_WRITE);
+    if (writeBehind_ && pos_ - writtenBack_ >= kWriteBehind) {
+        StartWriteOut(writtenBack_, pos_);
         writtenBack_ = pos_;
     }
-#endif
     return true;
+}
+
+void OutputFile::SetWriteBehind(bool on) {
+    // What was written meanwhile is left to Sync.
+    if (on && !writeBehind_) writtenBack_ = pos_;
+    writeBehind_ = on;
+}
+
+void OutputFile::StartWriteOut(std::uint64_t from, std::uint64_t to) const {
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (fd_ >= 0 && to > from) {
+        ::sync_file_range(fd_, static_cast<off_t>(from), static_cast<off_t>(to - from), SYNC_FILE_RANGE_WRITE);
+    }
+#else
+    (void)from;
+    (void)to;
+#endif
 }
 
 bool OutputFile::Truncate(std::uint64_t size) {

@@ -81,6 +81,11 @@ public:
     // Opens an existing file for appending (every write goes to its end).
     bool OpenAppend(const std::string& path);
     bool Write(std::string_view bytes);
+    // Write starts writing a large file out as it grows (so that Sync finds most
+    // of it on the disk already), unless told not to: a caller on another thread
+    // may then do it with StartWriteOut, which only reads the descriptor.
+    void SetWriteBehind(bool on);
+    void StartWriteOut(std::uint64_t from, std::uint64_t to) const;
     bool Truncate(std::uint64_t size);
     std::uint64_t Position() const { return pos_; }
     bool Sync();
@@ -93,6 +98,7 @@ private:
     int error_ = 0;
     std::uint64_t pos_ = 0;
     std::uint64_t writtenBack_ = 0;  // writing out was started up to here
+    bool writeBehind_ = true;
 };
 
 // Permission bits of an existing file, or nullopt.
