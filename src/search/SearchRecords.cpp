@@ -1,6 +1,7 @@
 #include "search/SearchRecords.h"
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 #include <string>
 
@@ -40,20 +41,31 @@ std::vector<std::size_t> SearchRecords(LogSession& session, SessionUi& ui,
     // Rounds of a hundredth of the records, each shared by two threads. Events
     // are let in between rounds, when no other thread touches the records.
     const std::size_t step = std::max<std::size_t>(count / 100, 1);
-    std::vector<std::size_t> later;
     std::size_t shown = 0;
-    // One helper thread takes the later half of every round.
+    // One helper thread shares every round: both take pieces of it in turn, so
+    // that neither waits for the other when one's records take longer (long or
+    // encrypted bodies); the hits of each piece are put in order afterwards.
+    constexpr std::size_t kPiece = 64;
     std::optional<sys::BackgroundJob> helper;
     if (count >= 256) helper.emplace();
+    std::vector<std::vector<std::size_t>> pieceHits;
     for (std::size_t start = 0; start < count; start += step) {
         const std::size_t end = std::min(count, start + step);
-        const std::size_t middle = start + (end - start) / 2;
-        later.clear();
         if (end - start >= 256) {
-            helper->Start([&] { SearchRange(session, matcher, middle, end, later); });
-            SearchRange(session, matcher, start, middle, hits);
+            const std::size_t pieces = (end - start + kPiece - 1) / kPiece;
+            if (pieceHits.size() < pieces) pieceHits.resize(pieces);
+            std::atomic<std::size_t> next{0};
+            auto work = [&] {
+                for (std::size_t k; (k = next.fetch_add(1)) < pieces;) {
+                    pieceHits[k].clear();
+                    SearchRange(session, matcher, start + k * kPiece, std::min(end, start + (k + 1) * kPiece),
+                                pieceHits[k]);
+                }
+            };
+            helper->Start(work);
+            work();
             helper->Wait();
-            hits.insert(hits.end(), later.begin(), later.end());
+            for (std::size_t k = 0; k < pieces; ++k) hits.insert(hits.end(), pieceHits[k].begin(), pieceHits[k].end());
         } else {
             SearchRange(session, matcher, start, end, hits);
         }
