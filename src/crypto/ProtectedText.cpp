@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace qx {
 
@@ -19,20 +20,75 @@ std::uint8_t* Bytes(std::string& s) { return reinterpret_cast<std::uint8_t*>(s.d
 // Keying costs 521 block encryptions, far more than a typical message body, and
 // a log is read and written under one key. The cipher keyed last is therefore
 // kept per thread and reused while the key stays the same.
-const CBlowFish& KeyedCipher(std::string_view key) {
-    struct Cache {
-        std::string key;
-        CBlowFish cipher;
-        bool keyed = false;
+struct KeyedCache {
+    std::string key;
+    CBlowFish cipher;
+    bool keyed = false;
+    // Blocks decrypted under this key, for DecryptRemembering; emptied with a new key.
+    struct Block {
+        std::uint64_t cipher = 0, plain = 0;
+        bool used = false;
     };
-    thread_local Cache cache;
+    std::vector<Block> blocks;
+};
+
+KeyedCache& KeyedCacheFor(std::string_view key) {
+    thread_local KeyedCache cache;
     if (!cache.keyed || cache.key != key) {
         cache.keyed = false;
         cache.key.assign(key);
         cache.cipher.SetKey(reinterpret_cast<const std::uint8_t*>(cache.key.data()), cache.key.size());
+        cache.blocks.clear();
         cache.keyed = true;
     }
-    return cache.cipher;
+    return cache;
+}
+
+const CBlowFish& KeyedCipher(std::string_view key) { return KeyedCacheFor(key).cipher; }
+
+// Decrypts the k bytes (whole blocks) at b, recalling blocks decrypted before
+// under the same key. The cipher takes each block alone, and the headers of a
+// log open with the same few addressee lines: their blocks come again and again,
+// and a look-up is far cheaper than decrypting. Only short texts go this way.
+void DecryptRemembering(std::string_view key, std::uint8_t* b, std::size_t k) {
+    constexpr std::size_t kSlots = 4096;  // a power of two
+    constexpr std::size_t kMostBlocks = 64;
+    KeyedCache& cache = KeyedCacheFor(key);
+    if (k > 8 * kMostBlocks) {
+        cache.cipher.DecryptBuffer(b, b, k);
+        return;
+    }
+    if (cache.blocks.empty()) cache.blocks.resize(kSlots);
+    auto slotOf = [&](std::uint64_t cipher) -> KeyedCache::Block& {
+        return cache.blocks[static_cast<std::size_t>((cipher * 0x9E3779B97F4A7C15ull) >> 52) & (kSlots - 1)];
+    };
+    // Blocks not recalled are gathered and decrypted together.
+    std::uint8_t missing[8 * kMostBlocks];
+    std::uint64_t missingCipher[kMostBlocks];
+    std::size_t missingAt[kMostBlocks];
+    std::size_t misses = 0;
+    for (std::size_t at = 0; at < k; at += 8) {
+        std::uint64_t cipher;
+        std::memcpy(&cipher, b + at, 8);
+        const KeyedCache::Block& known = slotOf(cipher);
+        if (known.used && known.cipher == cipher) {
+            std::memcpy(b + at, &known.plain, 8);
+            continue;
+        }
+        std::memcpy(missing + 8 * misses, &cipher, 8);
+        missingCipher[misses] = cipher;
+        missingAt[misses] = at;
+        ++misses;
+    }
+    if (misses == 0) return;
+    cache.cipher.DecryptBuffer(missing, missing, 8 * misses);
+    for (std::size_t i = 0; i < misses; ++i) {
+        std::memcpy(b + missingAt[i], missing + 8 * i, 8);
+        KeyedCache::Block& slot = slotOf(missingCipher[i]);
+        slot.cipher = missingCipher[i];
+        std::memcpy(&slot.plain, missing + 8 * i, 8);
+        slot.used = true;
+    }
 }
 
 // Index of the first zero byte in s[from, ...]; the caller guarantees one.
@@ -80,7 +136,10 @@ std::string DecryptText(std::string_view text, std::string_view cipherKey, bool&
             *exact = IsBase64Of(line, Bytes(buffer), k);
         }
     }
-    KeyedCipher(cipherKey).DecryptBuffer(Bytes(buffer), Bytes(buffer), k);
+    // A text checked for exactness is a header or a text about to be rewritten:
+    // short, and often opening like others before it.
+    if (exact) DecryptRemembering(cipherKey, Bytes(buffer), k);
+    else KeyedCipher(cipherKey).DecryptBuffer(Bytes(buffer), Bytes(buffer), k);
     // The zero padding or the bytes behind the decrypted part end the plaintext;
     // the terminator at buffer[decoded] guarantees an end.
     const std::size_t end = FirstZero(buffer, 0);

@@ -283,6 +283,28 @@ TEST(Base64, RoundTripAddsOnlyZeroBytes) {
 
 const std::string kKey = MakeCipherKey("pass");
 
+// Texts decrypted with an exactness check recall the blocks decrypted before
+// under the same key, and under that key only.
+TEST(ProtectedText, RecalledBlocksGiveTheSameText) {
+    const std::string one = MakeCipherKey("one"), two = MakeCipherKey("two");
+    const std::string opening = " From: alice (dev/pc01/192.168.0.5)\r\n  at ";
+    for (int round = 0; round < 2; ++round) {
+        for (const std::string& rest : {std::string("Mon Jan  5 09:03:01 2004"), std::string("Tue Feb  6 10:00:00 2005"),
+                                        std::string(700, 'x')}) {
+            const std::string text = opening + rest;
+            const std::string stored = EncryptText(text, one);
+            bool ok = false, exact = false;
+            EXPECT_EQ(DecryptText(stored, one, ok, &exact), text);
+            EXPECT_TRUE(ok && exact);
+            EXPECT_EQ(DecryptText(stored, two, ok, &exact), kPasswordNg);
+            EXPECT_FALSE(ok);
+            EXPECT_EQ(DecryptText(stored, one, ok, &exact), text);
+            EXPECT_TRUE(ok && exact);
+            EXPECT_EQ(DecryptText(stored, one, ok), text);
+        }
+    }
+}
+
 TEST(ProtectedText, CipherKeyAppendsSuffix) {
     EXPECT_EQ(MakeCipherKey("pass"), "pass_quentrax");
     EXPECT_EQ(MakeCipherKey(""), "_quentrax");
