@@ -1058,13 +1058,17 @@ public:
         }
         changed_.notify_all();
         job_.Wait();
+        // The rest goes out now, before the sync waits for it all.
+        const std::uint64_t written = base_ + written_.load();
+        out_.StartWriteOut(startedOut_, written);
+        startedOut_ = written;
         std::lock_guard<std::mutex> lock(mutex_);
         return !failed_;
     }
 
 private:
     static constexpr std::size_t kQueued = 4;
-    static constexpr std::uint64_t kWriteOutStep = 8u << 20;
+    static constexpr std::uint64_t kWriteOutStep = 2u << 20;
 
     void Drain() {
         std::unique_lock<std::mutex> lock(mutex_);
