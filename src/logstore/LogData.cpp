@@ -10,6 +10,7 @@
 #include "logstore/HeaderLine.h"
 #include "logstore/TextArena.h"
 #include "text/Cp932.h"
+#include "text/TextHash.h"
 
 namespace qx {
 
@@ -282,21 +283,7 @@ private:
 
 }  // namespace
 
-std::uint64_t HeaderLineMemo::Hash(std::string_view line) {
-    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
-    std::uint64_t h = line.size() * kMul;
-    std::size_t i = 0;
-    for (; i + 8 <= line.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, line.data() + i, 8);
-        h = (h ^ w) * kMul;
-        h ^= h >> 29;
-    }
-    std::uint64_t last = 0;
-    if (i < line.size()) std::memcpy(&last, line.data() + i, line.size() - i);
-    h = (h ^ last) * kMul;
-    return h ^ (h >> 32);
-}
+std::uint64_t HeaderLineMemo::Hash(std::string_view line) { return TextHash(line); }
 
 const HeaderLineMemo::Fields* HeaderLineMemo::Find(std::string_view line, std::uint64_t hash) const {
     if (slots_.empty()) return nullptr;
@@ -521,13 +508,11 @@ void LogData::ParseHeaderReserving(std::size_t extraCapacity, TextArena* arena, 
     FieldText direction;
     std::array<FieldText, 5> lists;  // UserName, BracketName, GroupName, HostName, IpAddress
     FieldText attach;
+    std::string_view year, month, day, weekDay, time, dateNote;
     if (!fieldsEmpty) {
         direction.assign(Direction());
         for (int i = 0; i < 5; ++i) lists[i].assign(Field(kUserName + i));
         attach.assign(AttachLine());
-    }
-    std::string_view year, month, day, weekDay, time, dateNote;
-    if (!fieldsEmpty) {
         year = Year();
         month = Month();
         day = Day();
