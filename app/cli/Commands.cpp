@@ -76,22 +76,6 @@ bool Output::Finish() {
 
 namespace {
 
-// Year, month number, day and time: ordered as the calendar is.
-// Byte order of two texts (as unsigned bytes, a text before its extensions):
-// below, equal to or above zero. Years and times are short: up to eight bytes
-// are compared as one number instead of through a library call.
-int CompareText(std::string_view a, std::string_view b) {
-    if (a.size() > 8 || b.size() > 8) return a.compare(b);
-    auto number = [](std::string_view t) {
-        std::uint64_t v = 0;
-        for (std::size_t i = 0; i < 8; ++i) v = v << 8 | (i < t.size() ? static_cast<unsigned char>(t[i]) : 0u);
-        return v;
-    };
-    const std::uint64_t x = number(a), y = number(b);
-    if (x != y) return x < y ? -1 : 1;
-    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
-}
-
 // The first eight bytes of a text as one number, in byte order, zeros behind a
 // shorter text.
 std::uint64_t LeadingBytes(std::string_view t) {
@@ -114,6 +98,17 @@ std::uint64_t LeadingBytes(std::string_view t) {
     return v;
 }
 
+// Byte order of two texts (as unsigned bytes, a text before its extensions):
+// below, equal to or above zero. Years and times are short: up to eight bytes
+// are compared as one number instead of through a library call.
+int CompareText(std::string_view a, std::string_view b) {
+    if (a.size() > 8 || b.size() > 8) return a.compare(b);
+    const std::uint64_t x = LeadingBytes(a), y = LeadingBytes(b);
+    if (x != y) return x < y ? -1 : 1;
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+// Year, month number, day and time: ordered as the calendar is.
 struct DateKey {
     std::string_view year;
     int month;
