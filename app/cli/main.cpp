@@ -102,11 +102,18 @@ int RunConvert(const Args& a) {
     CliUi ui(a.Value("password-file").value_or(""));
     LogSession& s = CommandSession(ui);
     const std::string& log = a.positional[0];
-    if (int rc = LoadForCli(s, ui, log); rc != kExitOk) return rc;
     WriteOptions options;
     options.saveType = (*saveTypeText)[0] - '0';
     options.headerEncode = a.Has("header-encode");
     options.dustBox = a.Has("dustbox");
+    // The new file is written while the log is read; whatever ends this command,
+    // a temporary file left of that goes (the session itself is never destroyed).
+    s.SaveWhileLoading(*output, options);
+    struct CancelEarlySave {
+        LogSession& s;
+        ~CancelEarlySave() { s.CancelSaveWhileLoading(); }
+    } cancelEarlySave{s};
+    if (int rc = LoadForCli(s, ui, log); rc != kExitOk) return rc;
     if (s.ReadOnlyMode) {
         std::cerr << "quillorix-cli: the log [" << log << "] is read-only; nothing was written\n";
         return kExitFile;

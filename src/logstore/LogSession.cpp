@@ -436,7 +436,129 @@ std::size_t NextSeparatorLine(const char* base, std::size_t from, std::size_t to
     return to;
 }
 
+// Writes chunks to a file on a thread of its own, so that the next chunks are
+// put together while the ones before go to the file. A few chunks wait in
+// line: the writing thread goes from one to the next without waiting to be
+// handed each, and the thread putting them together waits only when the line
+// is full.
+class ChunkWriter {
+public:
+    explicit ChunkWriter(sys::OutputFile& out) : out_(out), startedOut_(out.Position()) {
+        // The writing thread only writes; this one starts writing out what it
+        // wrote, while it would wait anyway.
+        out_.SetWriteBehind(false);
+        job_.Start([this] { Drain(); });
+    }
+    ~ChunkWriter() {
+        try {
+            Finish();
+        } catch (...) {
+        }
+        out_.SetWriteBehind(true);
+    }
+
+    // Takes `chunk` to write (and gives back an emptied buffer in its place).
+    // false when a write before failed; out's error() says why.
+    bool Hand(std::string& chunk) {
+        const std::uint64_t written = base_ + written_.load();
+        if (written - startedOut_ >= kWriteOutStep) {
+            out_.StartWriteOut(startedOut_, written);
+            startedOut_ = written;
+        }
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return queued_.size() < kQueued || failed_; });
+        if (failed_) return false;
+        queued_.push_back(std::move(chunk));
+        chunk.clear();
+        if (!spare_.empty()) {
+            chunk.swap(spare_.back());
+            spare_.pop_back();
+        }
+        changed_.notify_all();
+        return true;
+    }
+    // Writes what is in line and stops; false when any write failed.
+    bool Finish() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            closed_ = true;
+        }
+        changed_.notify_all();
+        job_.Wait();
+        // The rest goes out now, before the sync waits for it all.
+        const std::uint64_t written = base_ + written_.load();
+        out_.StartWriteOut(startedOut_, written);
+        startedOut_ = written;
+        std::lock_guard<std::mutex> lock(mutex_);
+        return !failed_;
+    }
+
+private:
+    static constexpr std::size_t kQueued = 4;
+    static constexpr std::uint64_t kWriteOutStep = 2u << 20;
+
+    void Drain() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (true) {
+            changed_.wait(lock, [this] { return !queued_.empty() || closed_; });
+            if (queued_.empty()) return;  // closed, and all written
+            std::string chunk = std::move(queued_.front());
+            queued_.pop_front();
+            lock.unlock();
+            const bool ok = !failed_ && out_.Write(chunk);
+            if (ok) written_.fetch_add(chunk.size());
+            chunk.clear();
+            lock.lock();
+            if (!ok) failed_ = true;
+            spare_.push_back(std::move(chunk));
+            changed_.notify_all();
+        }
+    }
+
+    sys::OutputFile& out_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::string> queued_;  // handed on, not written yet, in order
+    std::vector<std::string> spare_;  // written, to be filled again
+    bool closed_ = false;
+    bool failed_ = false;
+    std::atomic<std::uint64_t> written_{0};  // bytes written by the writing thread
+    std::uint64_t startedOut_;               // writing out was started up to here
+    const std::uint64_t base_ = startedOut_; // where the writing thread began
+    sys::BackgroundJob job_;                 // last: it goes first, finishing its writes
+};
+
 }  // namespace
+
+// A save in the making: its temporary file, the thread writing it, and the text
+// not handed on yet. Begun during a read, it holds the records before `next`.
+struct LogSession::SaveStream {
+    std::string target;
+    WriteOptions options;
+    std::string tmp;                    // removed unless it replaced the target
+    sys::OutputFile out;
+    std::optional<ChunkWriter> writer;  // after `out`, which it writes to
+    std::string buf;
+    std::uint64_t handedOn = 0;         // bytes handed to the file so far
+    std::size_t next = 0;               // the records before it are written
+    bool armed = false;                 // waits for the next full read
+    bool feeding = false;               // that read is under way
+
+    ~SaveStream() { Discard(); }
+    void Discard() {
+        writer.reset();
+        if (out.IsOpen()) out.Close();
+        if (!tmp.empty()) sys::RemoveFile(tmp);
+        tmp.clear();
+    }
+    // Hands the text put together so far to the file.
+    bool HandOn() {
+        handedOn += buf.size();
+        const bool ok = writer ? writer->Hand(buf) : out.Write(buf);
+        buf.clear();
+        return ok;
+    }
+};
 
 bool LogSession::AddBlockTracked(std::string_view blockText, std::uint64_t offset, LogData* built) {
     Tail t;
@@ -471,6 +593,7 @@ bool LogSession::CheckBodyPassword() {
 }
 
 void LogSession::CloseLog() {
+    saveStream_.reset();
     records.clear();
     PendingDeletions = 0;
     LogFileName.clear();
@@ -584,6 +707,22 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
         ui_.ProgressBegin("Loading...");
         ui_.Progress(0);
     }
+    // A save begun early takes the records of the full read that follows; any
+    // other read leaves it behind what the records are, so it is dropped.
+    if (saveStream_) {
+        if (full && saveStream_->armed) {
+            saveStream_->armed = false;
+            saveStream_->feeding = true;
+        } else {
+            saveStream_.reset();
+        }
+    }
+    struct StopFeeding {
+        std::unique_ptr<SaveStream>& stream;
+        ~StopFeeding() {
+            if (stream) stream->feeding = false;
+        }
+    } stopFeeding{saveStream_};
     if (!in.Seek(readFrom)) {
         if (full) ui_.ProgressEnd();
         ui_.ShowError("Cannot read " + Bracketed(fileName) + ": " + sys::ErrorText(in.error()));
@@ -689,6 +828,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             }
         }
         sc.Clear();
+        if (ok && saveStream_) FeedSaveStream();
         return ok;
     };
     auto password = [&]() -> const std::string& {
@@ -833,6 +973,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     };
 
     auto givenUp = [&]() {
+        saveStream_.reset();
         if (full) ui_.ProgressEnd();
         suppressPasswordPrompt_ = false;
         result.status = LoadStatus::PasswordGivenUp;
@@ -953,6 +1094,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     result.changedRecord = changed < static_cast<long long>(result.firstNew) ? changed : -1;
     // Only a log with an encrypted body needs its password checked.
     if (full && sawEncryptedBody && !CheckBodyPassword()) {
+        saveStream_.reset();
         result.status = LoadStatus::PasswordGivenUp;
         return result;
     }
@@ -981,6 +1123,7 @@ bool LogSession::IsTentative(std::size_t index) const {
 
 void LogSession::SetDeleted(std::size_t index, bool flag) {
     if (index >= records.size() || records[index].Deleted() == flag) return;
+    if (saveStream_ && index < saveStream_->next) saveStream_.reset();
     records[index].SetDeleted(flag);
     PendingDeletions += flag ? 1 : -1;
 }
@@ -1009,98 +1152,6 @@ WriteStatus LogSession::WriteSelection(const std::string& targetFile, const Sele
 
 namespace {
 
-// Writes chunks to a file on a thread of its own, so that the next chunks are
-// put together while the ones before go to the file. A few chunks wait in
-// line: the writing thread goes from one to the next without waiting to be
-// handed each, and the thread putting them together waits only when the line
-// is full.
-class ChunkWriter {
-public:
-    explicit ChunkWriter(sys::OutputFile& out) : out_(out), startedOut_(out.Position()) {
-        // The writing thread only writes; this one starts writing out what it
-        // wrote, while it would wait anyway.
-        out_.SetWriteBehind(false);
-        job_.Start([this] { Drain(); });
-    }
-    ~ChunkWriter() {
-        try {
-            Finish();
-        } catch (...) {
-        }
-        out_.SetWriteBehind(true);
-    }
-
-    // Takes `chunk` to write (and gives back an emptied buffer in its place).
-    // false when a write before failed; out's error() says why.
-    bool Hand(std::string& chunk) {
-        const std::uint64_t written = base_ + written_.load();
-        if (written - startedOut_ >= kWriteOutStep) {
-            out_.StartWriteOut(startedOut_, written);
-            startedOut_ = written;
-        }
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [this] { return queued_.size() < kQueued || failed_; });
-        if (failed_) return false;
-        queued_.push_back(std::move(chunk));
-        chunk.clear();
-        if (!spare_.empty()) {
-            chunk.swap(spare_.back());
-            spare_.pop_back();
-        }
-        changed_.notify_all();
-        return true;
-    }
-    // Writes what is in line and stops; false when any write failed.
-    bool Finish() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            closed_ = true;
-        }
-        changed_.notify_all();
-        job_.Wait();
-        // The rest goes out now, before the sync waits for it all.
-        const std::uint64_t written = base_ + written_.load();
-        out_.StartWriteOut(startedOut_, written);
-        startedOut_ = written;
-        std::lock_guard<std::mutex> lock(mutex_);
-        return !failed_;
-    }
-
-private:
-    static constexpr std::size_t kQueued = 4;
-    static constexpr std::uint64_t kWriteOutStep = 2u << 20;
-
-    void Drain() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        while (true) {
-            changed_.wait(lock, [this] { return !queued_.empty() || closed_; });
-            if (queued_.empty()) return;  // closed, and all written
-            std::string chunk = std::move(queued_.front());
-            queued_.pop_front();
-            lock.unlock();
-            const bool ok = !failed_ && out_.Write(chunk);
-            if (ok) written_.fetch_add(chunk.size());
-            chunk.clear();
-            lock.lock();
-            if (!ok) failed_ = true;
-            spare_.push_back(std::move(chunk));
-            changed_.notify_all();
-        }
-    }
-
-    sys::OutputFile& out_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::string> queued_;  // handed on, not written yet, in order
-    std::vector<std::string> spare_;  // written, to be filled again
-    bool closed_ = false;
-    bool failed_ = false;
-    std::atomic<std::uint64_t> written_{0};  // bytes written by the writing thread
-    std::uint64_t startedOut_;               // writing out was started up to here
-    const std::uint64_t base_ = startedOut_; // where the writing thread began
-    sys::BackgroundJob job_;                 // last: it goes first, finishing its writes
-};
-
 bool Matches(LogData& r, const SelectionFilter& f) {
     if (!f.year.empty() && r.Year() != f.year) return false;
     if (!f.month.empty() && r.MonthNumber() != f.month) return false;
@@ -1124,8 +1175,79 @@ bool Matches(LogData& r, const SelectionFilter& f) {
 
 }  // namespace
 
+LogSession::OwnSaveStream::OwnSaveStream() = default;
+LogSession::OwnSaveStream::OwnSaveStream(const OwnSaveStream&) : std::unique_ptr<SaveStream>() {}
+LogSession::OwnSaveStream& LogSession::OwnSaveStream::operator=(const OwnSaveStream&) {
+    reset();
+    return *this;
+}
+LogSession::OwnSaveStream::~OwnSaveStream() = default;
+
+void LogSession::SaveWhileLoading(const std::string& targetFile, const WriteOptions& options) {
+    saveStream_.reset();
+    if (options.saveType == kModeEncoded || options.saveType == kModeEncrypted) return;
+    saveStream_ = std::make_unique<SaveStream>();
+    saveStream_->target = targetFile;
+    saveStream_->options = options;
+    saveStream_->armed = true;
+}
+
+void LogSession::CancelSaveWhileLoading() { saveStream_.reset(); }
+
+bool LogSession::OpenSaveFile(SaveStream& st, bool quiet) {
+    st.tmp = TempPathFor(st.target);
+    const unsigned mode = sys::FileMode(st.target).value_or(
+        LogFileName.empty() ? 0644u : sys::FileMode(LogFileName).value_or(0644u));
+    if (!st.out.Create(st.tmp, mode)) {
+        if (!quiet) {
+            ui_.ShowError("Cannot save " + Bracketed(st.target) + ": cannot create the temporary file " +
+                          Bracketed(st.tmp) + ": " + sys::ErrorText(st.out.error()));
+        }
+        st.tmp.clear();  // not ours to remove
+        return false;
+    }
+    st.buf.reserve(kWriteChunk + (1 << 16));
+    return true;
+}
+
+void LogSession::FeedSaveStream() {
+    SaveStream& st = *saveStream_;
+    // The last record may still take in the blocks that follow it.
+    if (!st.feeding || records.size() < st.next + 2) return;
+    if (!st.out.IsOpen()) {
+        // Any trouble here is met again, and reported, by the save itself.
+        if (!OpenSaveFile(st, true)) {
+            saveStream_.reset();
+            return;
+        }
+        st.writer.emplace(st.out);
+    }
+    const std::size_t stable = records.size() - 1;
+    for (; st.next < stable; ++st.next) {
+        LogData& r = records[st.next];
+        if (r.Deleted() || r.HeaderMode() == kModeEncrypted || r.BodyMode() == kModeEncoded ||
+            r.BodyMode() == kModeEncrypted) {
+            st.feeding = false;  // the save goes on from here once the password is known
+            return;
+        }
+        r.AppendHeaderBlock(st.buf, kModePlain, kModePlain, CurrentPassword);
+        st.buf += r.BodyText();
+        if (st.buf.size() >= kWriteChunk && !st.HandOn()) {
+            saveStream_.reset();
+            return;
+        }
+    }
+}
+
 WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteOptions& options,
                                      const SelectionFilter* filter, LoadResult* catchUp) {
+    // A save begun during the read goes on where it stopped, if it is this save.
+    std::unique_ptr<SaveStream> st = std::move(saveStream_);
+    if (st && (filter != nullptr || st->target != targetFile || st->options.saveType != options.saveType ||
+               st->options.headerEncode != options.headerEncode || st->options.dustBox != options.dustBox ||
+               !st->out.IsOpen() || st->next > records.size())) {
+        st.reset();
+    }
     if (ReadOnlyMode) return WriteStatus::ReadOnly;
     const int saveType = (options.saveType == kModeEncoded || options.saveType == kModeEncrypted)
                              ? options.saveType
@@ -1139,21 +1261,30 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     if (!LogFileName.empty() && LogFileSize(LogFileName) != LoadedSize) {
         LoadResult r = LoadLog(LogFileName, LoadedSize);
         if (catchUp) *catchUp = r;
+        st.reset();  // the read may have changed what was written already
     }
 
     const bool wholeLog = filter == nullptr;
-    const std::string tmp = TempPathFor(targetFile);
-    sys::OutputFile out;
-    const unsigned mode = sys::FileMode(targetFile).value_or(
-        LogFileName.empty() ? 0644u : sys::FileMode(LogFileName).value_or(0644u));
-    if (!out.Create(tmp, mode)) {
-        ui_.ShowError("Cannot save " + Bracketed(targetFile) + ": cannot create the temporary file " +
-                      Bracketed(tmp) + ": " + sys::ErrorText(out.error()));
-        return WriteStatus::Failed;
+    const std::size_t tentativeIndex = tail_.produced ? tail_.recordCount
+                                       : tail_.foldedInto >= 0 ? static_cast<std::size_t>(tail_.foldedInto)
+                                                               : records.size();
+    // The last record read is never written early, as the next read may change
+    // it; a save begun otherwise starts again rather than keep it.
+    if (st && wholeLog && tail_.valid && tentativeIndex < st->next) st.reset();
+    if (!st) {
+        st = std::make_unique<SaveStream>();
+        st->target = targetFile;
+        st->options = options;
+        if (!OpenSaveFile(*st, false)) return WriteStatus::Failed;
+        // A large log is written a chunk behind by a second thread.
+        if (records.size() >= kWriterAbove) st->writer.emplace(st->out);
     }
-    auto failWrite = [&](int err) {
-        out.Close();
-        sys::RemoveFile(tmp);
+    sys::OutputFile& out = st->out;
+    std::string& buf = st->buf;
+    auto failWrite = [&]() {
+        st->writer.reset();
+        const int err = out.error();
+        st->Discard();
         ui_.ProgressEnd();
         ui_.ShowError("Cannot save " + Bracketed(targetFile) + ": " + sys::ErrorText(err) +
                       "; the file was left as it was");
@@ -1165,17 +1296,8 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     const std::size_t step = std::max<std::size_t>(records.size() / 100, 1);
     int lastPercent = 0;
     std::size_t nextPercentAt = 0;  // the count from which the percentage may have changed
-    std::string buf;
-    buf.reserve(kWriteChunk + (1 << 16));
-    // A large log is written a chunk behind by a second thread.
-    std::optional<ChunkWriter> writer;
-    if (records.size() >= kWriterAbove) writer.emplace(out);
-    std::uint64_t handedOn = 0;     // bytes handed to the file so far
     std::uint64_t tentativeAt = 0;  // where the last block's text starts in the temporary file
     bool tentativeMarked = false;
-    const std::size_t tentativeIndex = tail_.produced ? tail_.recordCount
-                                       : tail_.foldedInto >= 0 ? static_cast<std::size_t>(tail_.foldedInto)
-                                                               : records.size();
 
     const bool plainSave = saveType != kModeEncoded && saveType != kModeEncrypted;
     auto writeRecord = [&](LogData& r) {
@@ -1191,30 +1313,21 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
         buf += body;
     };
 
-    for (std::size_t i = 0; i < records.size(); ++i) {
+    for (std::size_t i = st->next; i < records.size(); ++i) {
         LogData& r = records[i];
         const bool selected = wholeLog || (!r.Deleted() && Matches(r, *filter));
         if ((wholeLog || selected) && CurrentPassword.empty() && r.BodyMode() == kModeEncrypted &&
             !AskPassword(false)) {
-            writer.reset();
-            out.Close();
-            sys::RemoveFile(tmp);
+            st.reset();
             ui_.ProgressEnd();
             return WriteStatus::PasswordGivenUp;
         }
         if (wholeLog && tail_.valid && i == tentativeIndex) {
-            tentativeAt = handedOn + buf.size();
+            tentativeAt = st->handedOn + buf.size();
             tentativeMarked = true;
         }
         if (selected && !r.Deleted()) writeRecord(r);
-        if (buf.size() >= kWriteChunk) {
-            handedOn += buf.size();
-            if (writer ? !writer->Hand(buf) : !out.Write(buf)) {
-                writer.reset();
-                return failWrite(out.error());
-            }
-            buf.clear();
-        }
+        if (buf.size() >= kWriteChunk && !st->HandOn()) return failWrite();
         if (i + 1 >= nextPercentAt) {
             const int percent = static_cast<int>(std::min<std::size_t>((i + 1) / step, 100));
             nextPercentAt = (static_cast<std::size_t>(percent) + 1) * step;
@@ -1225,9 +1338,9 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
             }
         }
     }
-    const bool written = writer ? writer->Finish() : true;
-    writer.reset();
-    if (!written || !out.Write(buf)) return failWrite(out.error());
+    const bool written = st->writer ? st->writer->Finish() : true;
+    st->writer.reset();
+    if (!written || !out.Write(buf)) return failWrite();
     buf.clear();
 
     // Copy in what the messenger appended to the log while we wrote. Keep the log
@@ -1244,12 +1357,12 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
                 if (LastBlockGoesOn(oldLog)) {
                     // The last block was still being written when we read it: write the
                     // text before it again and copy the whole block as the messenger wrote it.
-                    if (!out.Truncate(tentativeAt)) return failWrite(out.error());
+                    if (!out.Truncate(tentativeAt)) return failWrite();
                     if (!tail_.produced && tail_.foldedInto >= 0) {
                         LogData before = records[static_cast<std::size_t>(tail_.foldedInto)];
                         before.TruncateBody(tail_.foldedBodyLength);
                         if (!before.Deleted()) writeRecord(before);
-                        if (!out.Write(buf)) return failWrite(out.error());
+                        if (!out.Write(buf)) return failWrite();
                         buf.clear();
                     }
                     from = tail_.offset;
@@ -1261,21 +1374,19 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
                 long long n = oldLog.ReadAt(at, chunk.data(),
                                             static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), size - at)));
                 if (n <= 0) break;
-                if (!out.Write(std::string_view(chunk.data(), static_cast<std::size_t>(n)))) {
-                    return failWrite(out.error());
-                }
+                if (!out.Write(std::string_view(chunk.data(), static_cast<std::size_t>(n)))) return failWrite();
                 at += static_cast<std::uint64_t>(n);
             }
             copied = at;
         }
     }
-    if (!out.Sync()) return failWrite(out.error());
-    if (!out.Close()) return failWrite(out.error());
+    if (!out.Sync()) return failWrite();
+    if (!out.Close()) return failWrite();
 
     if (wholeLog && options.dustBox && sys::FileExists(targetFile)) {
         std::string reason;
         if (!sys::CopyToTrash(targetFile, &reason)) {
-            sys::RemoveFile(tmp);
+            st->Discard();
             ui_.ProgressEnd();
             ui_.ShowError("Cannot save " + Bracketed(targetFile) + ": " + reason +
                           "; the file was left as it was");
@@ -1290,16 +1401,17 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
             ui_.ProcessEvents();
             sys::SleepMs(100);
         }
-        replaced = sys::AtomicReplace(tmp, targetFile, &err);
+        replaced = sys::AtomicReplace(st->tmp, targetFile, &err);
     }
     if (!replaced) {
-        sys::RemoveFile(tmp);
+        st->Discard();
         ui_.ProgressEnd();
         ui_.ShowMessage("String01", "");
         ui_.ShowError("Cannot save " + Bracketed(targetFile) + ": " + sys::ErrorText(err) +
                       "; the file was left as it was");
         return WriteStatus::Failed;
     }
+    st->tmp.clear();  // it is the target now
 
     // The messenger may have appended to the old file between the copy above and
     // the replace; carry those bytes over to the new file.

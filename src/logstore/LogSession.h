@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,17 @@ public:
     // Writes the records that match the filter to targetFile.
     WriteStatus WriteSelection(const std::string& targetFile, const SelectionFilter& filter,
                                const WriteOptions& options, LoadResult* catchUp = nullptr);
+    // Lets the next full load begin a WriteLog(targetFile, options) that is to
+    // follow it: the records that can no longer change go to the new file while
+    // the rest is still read, so that the disk is busy while the processor is.
+    // Only a plain save (save type 0) begins early; the file is the one WriteLog
+    // writes without it. Records that need a password are left to WriteLog.
+    // WriteLog must follow the load with nothing changed in between: another read,
+    // CloseLog or SetDeleted drops what was begun.
+    void SaveWhileLoading(const std::string& targetFile, const WriteOptions& options);
+    // Drops a save begun early and not finished by WriteLog, with its temporary file.
+    void CancelSaveWhileLoading();
+
     // Removes fileName, through the trash when dustBox is set.
     bool DiscardOldFile(const std::string& fileName, bool dustBox);
 
@@ -104,7 +116,22 @@ private:
         bool produced = false;        // the block produced a record of its own
     };
 
+    // A save in the making (see SaveWhileLoading). It belongs to one session: a
+    // copy of the session starts without one.
+    struct SaveStream;
+    struct OwnSaveStream : std::unique_ptr<SaveStream> {
+        using std::unique_ptr<SaveStream>::operator=;
+        OwnSaveStream();
+        OwnSaveStream(const OwnSaveStream&);
+        OwnSaveStream& operator=(const OwnSaveStream&);
+        ~OwnSaveStream();
+    };
+
     LoadResult ReadFrom(const std::string& fileName, std::uint64_t startOffset, bool full);
+    // Writes the records that can no longer change to a save begun early.
+    void FeedSaveStream();
+    // Creates the temporary file of a save; false after showing why not.
+    bool OpenSaveFile(SaveStream& st, bool quiet);
     bool AddBlockTracked(std::string_view blockText, std::uint64_t offset, LogData* built = nullptr);
     // Keeps, decrypts or folds a record built from blockText.
     bool AdoptRecord(LogData&& built, std::string_view blockText);
@@ -124,6 +151,7 @@ private:
     bool vanishedReported_ = false;
     std::uint64_t loadedDevice_ = 0, loadedInode_ = 0;
     std::string loadedFingerprint_;  // the bytes just before LoadedSize
+    OwnSaveStream saveStream_;  // begun by SaveWhileLoading
 };
 
 // How reading cuts a file into blocks. Only tests and fuzzing change it, to check

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 #include "TestSupport.h"
 #include "crypto/ProtectedText.h"
 #include "logstore/LogSession.h"
@@ -224,6 +227,156 @@ TEST_F(Writing, SelectionByTreePath) {
         EXPECT_EQ(ReadFile(out), c.expected) << c.key << " " << c.labels.back();
     }
     EXPECT_EQ(ReadFile(log), m1 + m2 + m3);
+}
+
+// The blocks of a log of several megabytes: messages of every length, blocks
+// that are no message (folded into the one before), blocks with LF line ends.
+std::vector<std::string> LongLogBlocks(int messages) {
+    std::vector<std::string> blocks;
+    for (int n = 0; n < messages; ++n) {
+        std::string block = Msg("user" + std::to_string(n % 37) + " (grp/host" + std::to_string(n % 11) + ")",
+                                "Mon Jan  5 09:03:01 2004",
+                                "line " + std::to_string(n) + "\n" + std::string(n % 500, 'x'), n % 3 ? "From" : "To");
+        if (n % 97 == 0) block = kTop + "\r\nno header\r\n" + kBody + "\r\nfolded\r\n";
+        if (n % 89 == 0) {
+            for (std::size_t p; (p = block.find("\r\n")) != std::string::npos;) block.erase(p, 1);
+        }
+        blocks.push_back(std::move(block));
+    }
+    return blocks;
+}
+
+std::string Joined(const std::vector<std::string>& blocks, std::size_t from, std::size_t to) {
+    std::string out;
+    for (std::size_t i = from; i < to; ++i) out += blocks[i];
+    return out;
+}
+
+// One message written by the program in save type 2, headers encrypted or not.
+std::string EncryptedMessage(bool header) {
+    TempDir dir;
+    ScriptedUi ui;
+    LogSession s{ui};
+    WriteFile(dir.File("in.log"), Msg("secret (h)", "Mon Jan  5 09:03:01 2004", "under a password"));
+    EXPECT_TRUE(s.LoadLog(dir.File("in.log"), 0).ok());
+    s.CurrentPassword = "pw";
+    WriteOptions o;
+    o.saveType = 2;
+    o.headerEncode = header;
+    EXPECT_EQ(s.WriteLog(dir.File("out.log"), o), WriteStatus::Written);
+    return ReadFile(dir.File("out.log"));
+}
+
+// What a load and a save give, with or without the save begun during the load.
+struct EarlySaveRun {
+    std::string bytes;        // the file written, or empty
+    bool begunEarly = false;  // text was in the temporary file when the load ended
+};
+EarlySaveRun LoadAndSave(const std::string& log, const std::string& target, bool early,
+                         const std::function<void(LogSession&)>& between = {}, WriteOptions o = {}) {
+    ScriptedUi ui;
+    ui.Answer("pw");
+    LogSession s{ui};
+    if (early) s.SaveWhileLoading(target, o);
+    EXPECT_TRUE(s.LoadLog(log, 0).ok());
+    const std::string tmp = LogSession::TempPathFor(target);
+    EarlySaveRun run;
+    run.begunEarly = std::filesystem::exists(tmp) && std::filesystem::file_size(tmp) > 0;
+    if (between) between(s);
+    if (s.WriteLog(target, o) == WriteStatus::Written) run.bytes = ReadFile(target);
+    EXPECT_FALSE(std::filesystem::exists(tmp)) << "the temporary file is gone";
+    std::filesystem::remove(target);
+    return run;
+}
+
+TEST_F(Writing, ASaveBegunWhileLoadingWritesTheSameFile) {
+    const std::vector<std::string> blocks = LongLogBlocks(12000);
+    const std::size_t cut = blocks.size() * 2 / 3;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool begunEarly;
+    };
+    const Case cases[] = {
+        {"plain, no line end at the end", "text before the first block\r\n" + Joined(blocks, 0, blocks.size()) + "tail",
+         true},
+        {"a body encrypted after megabytes",
+         Joined(blocks, 0, cut) + EncryptedMessage(false) + Joined(blocks, cut, blocks.size()), true},
+        {"a header encrypted first", EncryptedMessage(true) + Joined(blocks, 0, blocks.size()), false},
+    };
+    const std::string out = dir.File("out.log");
+    for (const Case& c : cases) {
+        for (const ReadTuning& tuning : {ReadTuning{}, ReadTuning{false, 1, 1, 999}}) {
+            SCOPED_TRACE(std::string(c.name) + (tuning.mapStep == 999 ? ", in small steps" : ""));
+            WriteFile(log, c.bytes);
+            SetReadTuning(tuning);
+            const EarlySaveRun plain = LoadAndSave(log, out, false);
+            const EarlySaveRun early = LoadAndSave(log, out, true);
+            SetReadTuning(ReadTuning{});
+            ASSERT_GT(plain.bytes.size(), 2u << 20);
+            EXPECT_TRUE(plain.bytes == early.bytes) << "the same bytes";
+            EXPECT_EQ(early.begunEarly, c.begunEarly);
+        }
+    }
+}
+
+TEST_F(Writing, ASaveBegunWhileLoadingGivesWayToChangesAndOtherSaves) {
+    const std::vector<std::string> blocks = LongLogBlocks(12000);
+    const std::string text = Joined(blocks, 0, blocks.size());
+    WriteFile(log, text);
+    const std::string out = dir.File("out.log");
+    const std::string late = Msg("late (h)", "Mon Jan  5 10:00:00 2004", "appended after the load");
+    struct Case {
+        const char* name;
+        std::function<void(LogSession&)> between;
+        WriteOptions options;
+    };
+    WriteOptions encoded;
+    encoded.saveType = 1;
+    const Case cases[] = {
+        {"a deletion", [](LogSession& s) { s.SetDeleted(3, true); }, {}},
+        {"a message appended", [&](LogSession&) { AppendFile(log, late); }, {}},
+        {"another log read",
+         [&](LogSession& s) {
+             WriteFile(log, Joined(blocks, 2, blocks.size()) + Joined(blocks, 0, 500));
+             EXPECT_TRUE(s.LoadLog(log, 0).ok());
+         },
+         {}},
+        {"save type 1", {}, encoded},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(log, text);
+        const EarlySaveRun plain = LoadAndSave(log, out, false, c.between, c.options);
+        WriteFile(log, text);
+        const EarlySaveRun early = LoadAndSave(log, out, true, c.between, c.options);
+        ASSERT_FALSE(plain.bytes.empty());
+        EXPECT_TRUE(plain.bytes == early.bytes) << "the same bytes";
+    }
+    WriteFile(log, text);
+
+    // Given up, or saved elsewhere: the temporary file goes, nothing is written.
+    const std::string elsewhere = dir.File("elsewhere.log");
+    {
+        ScriptedUi u;
+        LogSession e{u};
+        e.SaveWhileLoading(out, WriteOptions{});
+        ASSERT_TRUE(e.LoadLog(log, 0).ok());
+        EXPECT_TRUE(std::filesystem::exists(LogSession::TempPathFor(out)));
+        e.CancelSaveWhileLoading();
+        EXPECT_FALSE(std::filesystem::exists(LogSession::TempPathFor(out)));
+        e.SaveWhileLoading(out, WriteOptions{});
+        ASSERT_TRUE(e.LoadLog(log, 0).ok());
+        ASSERT_EQ(e.WriteLog(elsewhere, WriteOptions{}), WriteStatus::Written);
+        EXPECT_FALSE(std::filesystem::exists(LogSession::TempPathFor(out)));
+        EXPECT_EQ(ReadFile(elsewhere), LoadAndSave(log, out, false).bytes);
+        e.ForceReadOnly = true;
+        e.SaveWhileLoading(out, WriteOptions{});
+        ASSERT_TRUE(e.LoadLog(log, 0).ok());
+        EXPECT_EQ(e.WriteLog(out, WriteOptions{}), WriteStatus::ReadOnly);
+        EXPECT_FALSE(std::filesystem::exists(LogSession::TempPathFor(out)));
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
 }
 
 TEST(EncryptionAtExit, OnlyTheLastRecordDecides) {
