@@ -1,5 +1,6 @@
 // Fuzz targets of the text codecs and the ini readers.
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -92,6 +93,10 @@ bool Base64Target(std::string_view input) {
         return false;
     }
     if (DecodeCharByChar(input) != std::string_view(reinterpret_cast<const char*>(buffer.get()), n)) return false;
+    auto narrow = std::make_unique<std::uint8_t[]>(input.size() + 1);
+    if (Base64DecodeNarrow(input, narrow.get()) != n || std::memcmp(narrow.get(), buffer.get(), n + 1) != 0) {
+        return false;
+    }
 
     // Unpadded encoding: the decoder gives the bytes back plus the zero bytes that
     // filled the last group.

@@ -20,4 +20,15 @@ inline bool HasWideVectors() {
 #endif
 }
 
+// Whether, beyond those, bytes can be permuted across a 64-byte vector
+// (AVX-512 VBMI). Asked once, then remembered.
+inline bool HasBytePermutes() {
+#if defined(QX_WIDE_VECTORS)
+    static const bool permutes = HasWideVectors() && __builtin_cpu_supports("avx512vbmi");
+    return permutes;
+#else
+    return false;
+#endif
+}
+
 }  // namespace qx::sys
