@@ -114,6 +114,20 @@ bool WriteBytes(const std::string& path, std::string_view bytes, const char* mod
     return fclose(f) == 0 && ok;
 }
 
+// The bytes of a file, or nothing when it cannot be read.
+std::optional<std::string> ReadBytes(const std::string& path) {
+    FILE* f = fopen(path.c_str(), "rb");
+    if (f == nullptr) return std::nullopt;
+    std::string out;
+    char chunk[65536];
+    std::size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) out.append(chunk, n);
+    const bool ok = ferror(f) == 0;
+    fclose(f);
+    if (!ok) return std::nullopt;
+    return out;
+}
+
 }  // namespace
 
 bool LogDataTarget(std::string_view input) {
@@ -228,20 +242,37 @@ bool CompareReads(std::string_view input) {
     }
     if (comparable && whole.LoadedSize != input.size()) return false;
 
+    // Saved plain after a load (by a session of its own: a save leaves its key
+    // with the records), the file the other reads below must give too.
+    const std::string savedPath = folder.File("saved.log");
+    const std::string earlyPath = folder.File("early.log");
+    GiveUpUi savingUi;
+    LogSession saving(savingUi);
+    saving.LoadLog(wholePath, 0);
+    const WriteStatus saved = saving.WriteLog(savedPath, WriteOptions{});
+    const std::optional<std::string> savedBytes =
+        saved == WriteStatus::Written ? ReadBytes(savedPath) : std::optional<std::string>();
+
     // The same read line by line, and one shared between two threads wherever it
-    // can be from a mapping of the file: the same records.
+    // can be from a mapping of the file: the same records. Each begins the plain
+    // save while it reads, and gives the same file.
     for (const ReadTuning& tuning :
          {ReadTuning{true, SIZE_MAX, UINT64_MAX, 0}, ReadTuning{false, 1, 1, 1 + input.size() / 3},
           ReadTuning{false, 1, 1, 1 + input.size() / 2, true}}) {
         SetReadTuning(tuning);
         GiveUpUi otherUi;
         LogSession other(otherUi);
+        other.SaveWhileLoading(earlyPath, WriteOptions{});
         other.LoadLog(wholePath, 0);
         SetReadTuning(ReadTuning{});
         if (other.LoadedSize != whole.LoadedSize || other.records.size() != whole.records.size()) return false;
-        for (std::size_t i = 0; i < whole.records.size(); ++i) {
-            if (!SameRecord(whole.records[i], other.records[i])) return false;
+        if (other.WriteLog(earlyPath, WriteOptions{}) != saved) return false;
+        // Both saved: the same records, down to the key a save leaves with them.
+        for (std::size_t i = 0; i < saving.records.size(); ++i) {
+            if (!SameRecord(saving.records[i], other.records[i])) return false;
         }
+        if (saved == WriteStatus::Written && savedBytes && ReadBytes(earlyPath) != savedBytes) return false;
+        if (std::filesystem::exists(LogSession::TempPathFor(earlyPath))) return false;
     }
 
     if (!WriteBytes(splitPath, input.substr(0, cut), "wb")) return true;
