@@ -106,8 +106,9 @@ int RunConvert(const Args& a) {
     options.saveType = (*saveTypeText)[0] - '0';
     options.headerEncode = a.Has("header-encode");
     options.dustBox = a.Has("dustbox");
-    // The new file is written while the log is read; whatever ends this command,
-    // a temporary file left of that goes (the session itself is never destroyed).
+    // The new file is written while the log is read. However this command ends,
+    // what was begun and not saved is removed with its temporary file (the
+    // session itself is never destroyed).
     s.SaveWhileLoading(*output, options);
     struct CancelEarlySave {
         LogSession& s;

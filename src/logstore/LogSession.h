@@ -130,7 +130,8 @@ private:
     LoadResult ReadFrom(const std::string& fileName, std::uint64_t startOffset, bool full);
     // Writes the records that can no longer change to a save begun early.
     void FeedSaveStream();
-    // Creates the temporary file of a save; false after showing why not.
+    // Creates the temporary file of a save; false when it cannot, which is shown
+    // unless quiet.
     bool OpenSaveFile(SaveStream& st, bool quiet);
     bool AddBlockTracked(std::string_view blockText, std::uint64_t offset, LogData* built = nullptr);
     // Keeps, decrypts or folds a record built from blockText.
