@@ -528,6 +528,16 @@ private:
     sys::BackgroundJob job_;                 // last: it goes first, finishing its writes
 };
 
+// Whether a plain save writes the record's body as it stands: it is stored as
+// it reads.
+bool BodyAsStored(const LogData& r) { return r.BodyMode() != kModeEncoded && r.BodyMode() != kModeEncrypted; }
+
+// Appends the record's header block and its body as it stands, without a copy.
+void AppendAsStored(std::string& buf, LogData& r, int headerMode, const std::string& password) {
+    r.AppendHeaderBlock(buf, headerMode, kModePlain, password);
+    buf += r.BodyText();
+}
+
 }  // namespace
 
 // A save in the making: its temporary file, the thread writing it, and the text
@@ -1225,13 +1235,11 @@ void LogSession::FeedSaveStream() {
     const std::size_t stable = records.size() - 1;
     for (; st.next < stable; ++st.next) {
         LogData& r = records[st.next];
-        if (r.Deleted() || r.HeaderMode() == kModeEncrypted || r.BodyMode() == kModeEncoded ||
-            r.BodyMode() == kModeEncrypted) {
+        if (r.Deleted() || r.HeaderMode() == kModeEncrypted || !BodyAsStored(r)) {
             st.feeding = false;  // the save goes on from here once the password is known
             return;
         }
-        r.AppendHeaderBlock(st.buf, kModePlain, kModePlain, CurrentPassword);
-        st.buf += r.BodyText();
+        AppendAsStored(st.buf, r, kModePlain, CurrentPassword);
         if (st.buf.size() >= kWriteChunk && !st.HandOn()) {
             saveStream_.reset();
             return;
@@ -1301,10 +1309,8 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
 
     const bool plainSave = saveType != kModeEncoded && saveType != kModeEncrypted;
     auto writeRecord = [&](LogData& r) {
-        if (plainSave && r.BodyMode() != kModeEncoded && r.BodyMode() != kModeEncrypted) {
-            // A body stored as it reads is written as it stands, without a copy.
-            r.AppendHeaderBlock(buf, headerMode, kModePlain, CurrentPassword);
-            buf += r.BodyText();
+        if (plainSave && BodyAsStored(r)) {
+            AppendAsStored(buf, r, headerMode, CurrentPassword);
             return;
         }
         int bodyMode = saveType;
