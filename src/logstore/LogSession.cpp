@@ -543,8 +543,11 @@ void AppendAsStored(std::string& buf, LogData& r, int headerMode, const std::str
 // A save in the making: its temporary file, the thread writing it, and the text
 // not handed on yet. Begun during a read, it holds the records before `next`.
 struct LogSession::SaveStream {
-    std::string target;
-    WriteOptions options;
+    SaveStream(const std::string& targetFile, const WriteOptions& saveOptions)
+        : target(targetFile), options(saveOptions) {}
+
+    const std::string target;
+    const WriteOptions options;
     std::string tmp;                    // removed unless it replaced the target
     sys::OutputFile out;
     std::optional<ChunkWriter> writer;  // after `out`, which it writes to
@@ -1196,9 +1199,7 @@ LogSession::OwnSaveStream::~OwnSaveStream() = default;
 void LogSession::SaveWhileLoading(const std::string& targetFile, const WriteOptions& options) {
     saveStream_.reset();
     if (options.saveType == kModeEncoded || options.saveType == kModeEncrypted) return;
-    saveStream_ = std::make_unique<SaveStream>();
-    saveStream_->target = targetFile;
-    saveStream_->options = options;
+    saveStream_ = std::make_unique<SaveStream>(targetFile, options);
     saveStream_->armed = true;
 }
 
@@ -1251,9 +1252,8 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
                                      const SelectionFilter* filter, LoadResult* catchUp) {
     // A save begun during the read goes on where it stopped, if it is this save.
     std::unique_ptr<SaveStream> st = std::move(saveStream_);
-    if (st && (filter != nullptr || st->target != targetFile || st->options.saveType != options.saveType ||
-               st->options.headerEncode != options.headerEncode || st->options.dustBox != options.dustBox ||
-               !st->out.IsOpen() || st->next > records.size())) {
+    if (st && (filter != nullptr || st->target != targetFile || st->options != options || !st->out.IsOpen() ||
+               st->next > records.size())) {
         st.reset();
     }
     if (ReadOnlyMode) return WriteStatus::ReadOnly;
@@ -1280,9 +1280,7 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     // it; a save begun otherwise starts again rather than keep it.
     if (st && wholeLog && tail_.valid && tentativeIndex < st->next) st.reset();
     if (!st) {
-        st = std::make_unique<SaveStream>();
-        st->target = targetFile;
-        st->options = options;
+        st = std::make_unique<SaveStream>(targetFile, options);
         if (!OpenSaveFile(*st, false)) return WriteStatus::Failed;
         // A large log is written a chunk behind by a second thread.
         if (records.size() >= kWriterAbove) st->writer.emplace(st->out);

@@ -39,6 +39,7 @@ struct WriteOptions {
     int saveType = 0;           // 0 plain, 1 encoded, 2 encrypted; anything else writes plain
     bool headerEncode = false;  // headers in the save type's mode too
     bool dustBox = false;       // copy the replaced file to the trash first
+    bool operator==(const WriteOptions&) const = default;
 };
 
 struct SelectionFilter {
