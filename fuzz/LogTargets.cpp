@@ -15,6 +15,7 @@
 #include "logstore/HeaderLine.h"
 #include "logstore/LogData.h"
 #include "logstore/LogSession.h"
+#include "platform/ReplaceFile.h"
 #include "logstore/TextArena.h"
 #include "text/Cp932.h"
 
@@ -272,7 +273,7 @@ bool CompareReads(std::string_view input) {
             if (!SameRecord(saving.records[i], other.records[i])) return false;
         }
         if (saved == WriteStatus::Written && savedBytes && ReadBytes(earlyPath) != savedBytes) return false;
-        if (std::filesystem::exists(LogSession::TempPathFor(earlyPath))) return false;
+        if (!sys::TempFilesFor(earlyPath).empty()) return false;
     }
 
     if (!WriteBytes(splitPath, input.substr(0, cut), "wb")) return true;

@@ -77,6 +77,12 @@ std::optional<PasswordEntry> CliUi::AskPasswordOnce(bool twoFields) {
         }
         std::getline(in, password);
         if (!password.empty() && password.back() == '\r') password.pop_back();
+        if (password.empty()) {
+            std::cerr << "quillorix-cli: the password file [" << passwordFile_
+                      << "] is empty; its first line must hold the password\n";
+            passwordFileError_ = true;
+            return std::nullopt;
+        }
     } else {
         std::optional<std::string> first = ReadHidden(Cp932ToUtf8(MessageText("String07")) + " ");
         if (!first) {

@@ -38,38 +38,73 @@ int EnsurePassword(LogSession& session, const LogData& record) {
     return kExitOk;
 }
 
-Output::Output(const std::string& path) : path_(path) {
+Output::Output(const std::string& path, const std::string& source) : path_(path) {
     if (path.empty() || path == "-") {
-        file_ = stdout;
         path_.clear();
-    } else {
-        file_ = std::fopen(path.c_str(), "wb");
-        if (!file_) std::cerr << "quillorix-cli: cannot write [" << path << "]: " << std::strerror(errno) << '\n';
+        ok_ = true;
+        return;
     }
+    auto refuse = [&](const std::string& why) {
+        std::cerr << "quillorix-cli: cannot write [" << path << "]: " << why << '\n';
+    };
+    std::string reason;
+    if (!sys::ResolveLinks(path, &realPath_, &reason)) { refuse(reason); return; }
+    const sys::FileIdentity target = sys::Identify(realPath_);
+    if (target.exists && !target.isRegular) {
+        refuse("it is not a regular file (use -o - for standard output)");
+        return;
+    }
+    if (target.SameFileAs(sys::Identify(source))) {
+        refuse("it is the log being read");
+        return;
+    }
+    if (!file_.Create(realPath_, target.exists ? target.mode : 0644u)) {
+        refuse("cannot create a temporary file in its folder: " + sys::ErrorText(file_.error()));
+        return;
+    }
+    if (target.exists && !sys::KeepOwnership(file_.out(), realPath_, &reason)) {
+        std::cerr << "quillorix-cli: [" << path << "]: the owner cannot be kept: " << reason << '\n';
+    }
+    ok_ = true;
 }
 
-Output::~Output() {
-    if (file_ && file_ != stdout) std::fclose(file_);
+bool Output::Fail(int err) {
+    if (!failed_) error_ = err ? err : EIO;
+    failed_ = true;
+    return false;
+}
+
+bool Output::HandOn() {
+    if (failed_ || buf_.empty()) return !failed_;
+    if (path_.empty()) {
+        if (std::fwrite(buf_.data(), 1, buf_.size(), stdout) != buf_.size()) return Fail(errno);
+    } else if (!file_.out().Write(buf_)) {
+        return Fail(file_.out().error());
+    }
+    buf_.clear();
+    return true;
 }
 
 void Output::Write(const std::string& text) {
-    if (file_ && std::fwrite(text.data(), 1, text.size(), file_) != text.size()) failed_ = true;
-}
-
-void Output::Flush() {
-    if (file_ && std::fflush(file_) != 0) failed_ = true;
+    buf_ += text;
+    if (buf_.size() >= (1u << 20)) HandOn();
 }
 
 bool Output::Finish() {
-    if (!file_) return false;
-    if (std::fflush(file_) != 0) failed_ = true;
-    if (file_ != stdout) {
-        if (std::fclose(file_) != 0) failed_ = true;
-        file_ = nullptr;
+    if (!ok_) return false;
+    HandOn();
+    if (path_.empty()) {
+        if (!failed_ && std::fflush(stdout) != 0) Fail(errno);
+    } else if (!failed_) {
+        int err = 0;
+        if (!file_.out().Sync()) Fail(file_.out().error());
+        else if (!sys::AtomicReplace(file_.path(), realPath_, &err)) Fail(err);
+        else file_.Kept();
     }
     if (failed_) {
+        file_.Discard();
         std::cerr << "quillorix-cli: cannot write [" << (path_.empty() ? "standard output" : path_)
-                  << "]: " << std::strerror(errno ? errno : EIO) << '\n';
+                  << "]: " << std::strerror(error_) << '\n';
     }
     return !failed_;
 }
@@ -372,8 +407,11 @@ int Follow(LogSession& s, CliUi& ui, bool jsonl) {
         if (int rc = EnsurePassword(s, r); rc != kExitOk) return rc;
         const std::string plain = r.PlainBody(s.CurrentPassword);
         const std::string text = jsonl ? RecordJson(r, i, plain) + "\n" : RecordText(r, plain);
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fflush(stdout);
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+            std::cerr << "quillorix-cli: cannot write [standard output]: " << std::strerror(errno ? errno : EIO)
+                      << '\n';
+            return kExitFile;
+        }
         printed.push_back(Fingerprint(r, plain));
         return kExitOk;
     };
@@ -387,7 +425,7 @@ int Follow(LogSession& s, CliUi& ui, bool jsonl) {
             if (int rc = emit(i); rc != kExitOk) return rc;
         }
         sys::SleepMs(500);
-        if (s.LogFileSize(s.LogFileName) == s.LoadedSize && sys::FileExists(s.LogFileName)) {
+        if (!s.FileChanged()) {
             quiet = true;
             continue;
         }

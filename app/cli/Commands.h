@@ -6,6 +6,7 @@
 
 #include "CliUi.h"
 #include "logstore/LogSession.h"
+#include "platform/ReplaceFile.h"
 
 namespace qx::cli {
 
@@ -23,22 +24,31 @@ int LoadForCli(LogSession& session, CliUi& ui, const std::string& path);
 int EnsurePassword(LogSession& session, const LogData& record);
 
 // Standard output or a file given by -o.
+// Where export writes: standard output for "" or "-", otherwise a file that
+// is put in place in one step once everything was written (so a failed export
+// leaves an older file as it was).
 class Output {
 public:
-    explicit Output(const std::string& path);
-    ~Output();
+    // `source` is the log being read, which the output may not replace.
+    Output(const std::string& path, const std::string& source);
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
-    bool ok() const { return file_ != nullptr; }
+    bool ok() const { return ok_; }
     void Write(const std::string& text);
-    void Flush();
-    // Closes the file; false (after a message) when anything could not be written.
+    // Puts the file in place; false (after a message naming it) when anything
+    // could not be written.
     bool Finish();
 
 private:
+    bool Fail(int err);
+    bool HandOn();
     std::string path_;
-    std::FILE* file_ = nullptr;
+    std::string realPath_;
+    sys::TempFile file_;
+    std::string buf_;
+    bool ok_ = false;
     bool failed_ = false;
+    int error_ = 0;
 };
 
 // The text printed by "info".

@@ -1,5 +1,7 @@
 // quillorix-cli: the log store and its rules for scripts.
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -72,7 +74,7 @@ int RunExport(const Args& a) {
     CliUi ui(a.Value("password-file").value_or(""));
     LogSession& s = CommandSession(ui);
     if (int rc = LoadForCli(s, ui, a.positional[0]); rc != kExitOk) return rc;
-    Output out(a.Value("output").value_or(""));
+    Output out(a.Value("output").value_or(""), a.positional[0]);
     if (!out.ok()) return kExitFile;
     if (format == "csv") {
         out.Write("\xEF\xBB\xBF");  // lets spreadsheets recognise UTF-8
@@ -225,7 +227,13 @@ int main(int argc, char** argv) {
     }
     // Every file is closed by now; skip handing back the memory of a large log
     // piece by piece, which the system does at once.
-    std::fflush(stdout);
+    // Output that did not reach its file is an error, whatever the command said.
+    std::cout.flush();
+    if ((std::fflush(stdout) != 0 || std::ferror(stdout) || !std::cout) && code == qx::cli::kExitOk) {
+        const int err = errno ? errno : EIO;
+        std::cerr << "quillorix-cli: cannot write [standard output]: " << std::strerror(err) << '\n';
+        code = qx::cli::kExitFile;
+    }
     std::fflush(stderr);
     std::_Exit(code);
 }

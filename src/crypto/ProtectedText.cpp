@@ -91,10 +91,11 @@ void DecryptRemembering(std::string_view key, std::uint8_t* b, std::size_t k) {
     }
 }
 
-// Index of the first zero byte in s[from, ...]; the caller guarantees one.
-std::size_t FirstZero(const std::string& s, std::size_t from) {
-    const void* z = std::memchr(s.data() + from, 0, s.size() - from);
-    return static_cast<std::size_t>(static_cast<const char*>(z) - s.data());
+// The end of s[from, to) without the zero bytes that pad it. Zero bytes inside
+// a text are its own and stay.
+std::size_t EndBeforePadding(const std::string& s, std::size_t from, std::size_t to) {
+    while (to > from && s[to - 1] == '\0') --to;
+    return to;
 }
 
 }  // namespace
@@ -140,15 +141,12 @@ std::string DecryptText(std::string_view text, std::string_view cipherKey, bool&
     // short, and often opening like others before it.
     if (exact) DecryptRemembering(cipherKey, Bytes(buffer), k);
     else KeyedCipher(cipherKey).DecryptBuffer(Bytes(buffer), Bytes(buffer), k);
-    // The zero padding or the bytes behind the decrypted part end the plaintext;
-    // the terminator at buffer[decoded] guarantees an end.
-    const std::size_t end = FirstZero(buffer, 0);
+    // The plaintext is the decrypted blocks without their zero padding.
+    const std::size_t end = EndBeforePadding(buffer, 0, k);
     if (exact && *exact) {
-        // ...and, the cipher being one-to-one on blocks, the plaintext must be
-        // followed by exactly the zero bytes that pad it to those k bytes.
-        *exact = end <= k && CBlowFish::PaddedLength(end) == k &&
-                 std::all_of(buffer.begin() + static_cast<std::ptrdiff_t>(end),
-                             buffer.begin() + static_cast<std::ptrdiff_t>(k), [](char c) { return c == 0; });
+        // ...and, the cipher being one-to-one on blocks, the padding must be
+        // exactly what fills the plaintext up to those k bytes.
+        *exact = CBlowFish::PaddedLength(end) == k;
     }
     buffer.resize(end);
     if (!buffer.starts_with(kCheckPrefix)) {
@@ -169,7 +167,7 @@ void DecryptTextAppend(std::string_view text, std::string_view cipherKey, bool& 
     const std::size_t decoded = Base64Decode(line, bytes);
     const std::size_t k = decoded & ~static_cast<std::size_t>(7);
     KeyedCipher(cipherKey).DecryptBuffer(bytes, bytes, k);
-    const std::size_t end = FirstZero(out, start);
+    const std::size_t end = EndBeforePadding(out, start, start + k);
     const std::string_view plain(out.data() + start, end - start);
     if (!plain.starts_with(kCheckPrefix)) {
         ok = false;
@@ -191,13 +189,22 @@ std::string DecodeText(std::string_view text, int mode, std::string_view cipherK
     ForEachLine(text, [&out](std::string_view line) {
         const std::size_t start = out.size();
         out.resize(start + line.size() + 1);
-        Base64Decode(line, Bytes(out) + start);
-        // A line holds no line breaks, so the decoded bytes are ended by their
-        // first zero byte (at the latest the terminator).
-        out.resize(FirstZero(out, start));
+        const std::size_t n = Base64Decode(line, Bytes(out) + start);
+        out.resize(EndBeforePadding(out, start, start + n));
         out.append(kCrLf);
     });
     return out;
+}
+
+bool EncodesExactly(std::string_view text, int mode) {
+    // Decoding takes zero bytes at the end for padding.
+    if (mode == 2) return text.empty() || text.back() != '\0';
+    if (mode != 1) return true;
+    bool exact = true;
+    ForEachLine(text, [&exact](std::string_view line) {
+        if (!line.empty() && line.back() == '\0') exact = false;
+    });
+    return exact;
 }
 
 std::string EncodeText(std::string_view text, int fromMode, int toMode, std::string_view cipherKey,

@@ -31,6 +31,11 @@ void DecryptTextAppend(std::string_view text, std::string_view cipherKey, bool& 
 // Readable text of a stored text in mode. ok is set only for mode 2.
 std::string DecodeText(std::string_view text, int mode, std::string_view cipherKey, bool& ok);
 
+// Whether `text` comes back whole from mode 1 or 2: decoding takes the zero
+// bytes at the end of a line (mode 1) or of the text (mode 2) for padding, so
+// a text that ends in one cannot be carried in that mode.
+bool EncodesExactly(std::string_view text, int mode);
+
 // Stored text in toMode of a text now in fromMode. ok is set only when a mode-2
 // text had to be decrypted.
 std::string EncodeText(std::string_view text, int fromMode, int toMode, std::string_view cipherKey,

@@ -922,6 +922,8 @@ void LogData::AppendHeaderBlock(std::string& out, int headerMode, int bodyMode, 
         out += HeaderText();
         out += kCrLf;
     } else {
+        // A header the mode cannot carry whole stays plain rather than lose bytes.
+        if (headerMode != kModePlain && !qx::EncodesExactly(HeaderText(), headerMode)) headerMode = kModePlain;
         out += kTopRun;
         out += MarkOfMode(headerMode, '=');
         out += kCrLf;
@@ -949,12 +951,17 @@ std::string LogData::SaveBody(int toMode, std::string_view password, int* writte
         if (!plain) {
             out = std::string(BodyText());
             mode = bodyMode_;
-        } else if (toMode == kModePlain) {
+        } else if (toMode == kModePlain || !qx::EncodesExactly(*plain, toMode)) {
+            // A text the mode cannot carry whole is written plain rather than cut.
             out = std::move(*plain);
+            mode = kModePlain;
         } else {
             bool ok = true;
             out = qx::EncodeText(*plain, kModePlain, toMode, Key(), ok);
         }
+    } else if (toMode != kModePlain && bodyMode_ == kModePlain && !qx::EncodesExactly(BodyText(), toMode)) {
+        out = std::string(BodyText());
+        mode = kModePlain;
     } else if (toMode != kModePlain) {
         out = EncodeText(BodyText(), bodyMode_, toMode);
     } else {

@@ -18,6 +18,7 @@
 #include "platform/BackgroundJob.h"
 #include "platform/FileSystem.h"
 #include "platform/Processor.h"
+#include "platform/ReplaceFile.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -32,6 +33,7 @@ constexpr std::size_t kMinRead = 4096;
 constexpr std::size_t kReadSlack = 64;  // lets the read that finds the end need no new buffer
 constexpr std::size_t kWriteChunk = 1 << 20;
 constexpr std::size_t kWriterAbove = 10000;  // records from which saving writes on a second thread
+constexpr int kSaveLockWaitMs = 15000;  // how long a save waits for another save of the same file
 constexpr std::size_t kFingerprint = 64;
 // A separator is 37 cp932 bytes; in UTF-8 it could take at most a few more.
 constexpr std::size_t kLongestSeparatorLine = 64;
@@ -55,9 +57,6 @@ std::vector<std::string_view> SplitNames(std::string_view text) {
 
 std::uint64_t LogSession::LogFileSize(const std::string& fileName) { return sys::FileSize(fileName); }
 
-std::string LogSession::TempPathFor(const std::string& targetFile) {
-    return sys::FolderOf(targetFile) + "." + sys::NameOf(targetFile) + ".quillorix-save.tmp";
-}
 
 bool LogSession::AskPassword(bool twoFields) {
     while (true) {
@@ -548,9 +547,10 @@ struct LogSession::SaveStream {
 
     const std::string target;
     const WriteOptions options;
-    std::string tmp;                    // removed unless it replaced the target
-    sys::OutputFile out;
-    std::optional<ChunkWriter> writer;  // after `out`, which it writes to
+    std::string realTarget;             // the file behind target's links
+    std::string ownershipProblem;       // why the owner of the replaced file could not be kept
+    sys::TempFile temp;                 // removed unless it replaced the target
+    std::optional<ChunkWriter> writer;  // after `temp`, whose file it writes to
     std::string buf;
     std::uint64_t handedOn = 0;         // bytes handed to the file so far
     std::size_t next = 0;               // the records before it are written
@@ -558,16 +558,15 @@ struct LogSession::SaveStream {
     bool feeding = false;               // that read is under way
 
     ~SaveStream() { Discard(); }
+    sys::OutputFile& out() { return temp.out(); }
     void Discard() {
         writer.reset();
-        if (out.IsOpen()) out.Close();
-        if (!tmp.empty()) sys::RemoveFile(tmp);
-        tmp.clear();
+        temp.Discard();
     }
     // Hands the text put together so far to the file.
     bool HandOn() {
         handedOn += buf.size();
-        const bool ok = writer ? writer->Hand(buf) : out.Write(buf);
+        const bool ok = writer ? writer->Hand(buf) : out().Write(buf);
         buf.clear();
         return ok;
     }
@@ -581,6 +580,7 @@ bool LogSession::AddBlockTracked(std::string_view blockText, std::uint64_t offse
     t.foldedBodyLength = records.empty() ? 0 : records.back().BodyText().size();
     const bool ok = built ? AdoptRecord(std::move(*built), blockText) : AddBlock(blockText);
     t.produced = records.size() > t.recordCount;
+    if (t.produced && t.recordCount == 0) leadLength_ = offset;
     if (!t.produced && !records.empty() && records.back().BodyText().size() != t.foldedBodyLength) {
         t.foldedInto = static_cast<long long>(records.size()) - 1;
     }
@@ -611,6 +611,7 @@ void LogSession::CloseLog() {
     PendingDeletions = 0;
     LogFileName.clear();
     tail_ = Tail{};
+    leadLength_ = 0;
 }
 
 bool LogSession::SameFileAsLoaded(const std::string& fileName) const {
@@ -618,8 +619,12 @@ bool LogSession::SameFileAsLoaded(const std::string& fileName) const {
     return info.exists && info.device == loadedDevice_ && info.inode == loadedInode_;
 }
 
+bool LogSession::FileChanged() const {
+    return !LogFileName.empty() && (LogFileSize(LogFileName) != LoadedSize || !SameFileAsLoaded(LogFileName));
+}
+
 LoadResult LogSession::Reload() {
-    if (LogFileName.empty() || LogFileSize(LogFileName) == LoadedSize) {
+    if (!FileChanged()) {
         LoadResult nothing;
         nothing.firstNew = records.size();
         return nothing;
@@ -841,7 +846,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
             }
         }
         sc.Clear();
-        if (ok && saveStream_) FeedSaveStream();
+        if (ok && saveStream_) FeedSaveStream(in);
         return ok;
     };
     auto password = [&]() -> const std::string& {
@@ -1087,6 +1092,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     suppressPasswordPrompt_ = false;
 
     LoadedSize = pos;
+    if (records.empty()) leadLength_ = LoadedSize;
     loadedDevice_ = info.device;
     loadedInode_ = info.inode;
     const std::size_t fp = static_cast<std::size_t>(std::min<std::uint64_t>(kFingerprint, LoadedSize));
@@ -1206,32 +1212,45 @@ void LogSession::SaveWhileLoading(const std::string& targetFile, const WriteOpti
 void LogSession::CancelSaveWhileLoading() { saveStream_.reset(); }
 
 bool LogSession::OpenSaveFile(SaveStream& st, bool quiet) {
-    st.tmp = TempPathFor(st.target);
-    const unsigned mode = sys::FileMode(st.target).value_or(
-        LogFileName.empty() ? 0644u : sys::FileMode(LogFileName).value_or(0644u));
-    if (!st.out.Create(st.tmp, mode)) {
-        if (!quiet) {
-            ui_.ShowError("Cannot save " + Bracketed(st.target) + ": cannot create the temporary file " +
-                          Bracketed(st.tmp) + ": " + sys::ErrorText(st.out.error()));
-        }
-        st.tmp.clear();  // not ours to remove
+    auto fail = [&](const std::string& why) {
+        if (!quiet) ui_.ShowError("Cannot save " + Bracketed(st.target) + ": " + why);
         return false;
+    };
+    // Through links: the real file is replaced in its own folder and the link stays.
+    std::string reason;
+    if (!sys::ResolveLinks(st.target, &st.realTarget, &reason)) return fail(reason);
+    const sys::FileIdentity existing = sys::Identify(st.realTarget);
+    if (existing.exists && !existing.isRegular) return fail("it is not a regular file");
+    // A new file is as private as the log it comes from.
+    const sys::FileIdentity log = LogFileName.empty() ? sys::FileIdentity{} : sys::Identify(LogFileName);
+    const unsigned mode = existing.exists ? existing.mode : log.exists ? log.mode : 0644u;
+    if (!st.temp.Create(st.realTarget, mode)) {
+        return fail("cannot create a temporary file in its folder: " + sys::ErrorText(st.temp.error()));
+    }
+    if (existing.exists && !sys::KeepOwnership(st.out(), st.realTarget, &reason)) {
+        st.ownershipProblem = reason;
     }
     st.buf.reserve(kWriteChunk + (1 << 16));
     return true;
 }
 
-void LogSession::FeedSaveStream() {
+void LogSession::FeedSaveStream(sys::InputFile& in) {
     SaveStream& st = *saveStream_;
     // The last record may still take in the blocks that follow it.
     if (!st.feeding || records.size() < st.next + 2) return;
-    if (!st.out.IsOpen()) {
+    if (!st.out().IsOpen()) {
         // Any trouble here is met again, and reported, by the save itself.
         if (!OpenSaveFile(st, true)) {
             saveStream_.reset();
             return;
         }
-        st.writer.emplace(st.out);
+        st.writer.emplace(st.out());
+        // The text in front of the first message goes first, as it stands.
+        st.buf.resize(static_cast<std::size_t>(leadLength_));
+        if (in.ReadAt(0, st.buf.data(), st.buf.size()) != static_cast<long long>(st.buf.size())) {
+            saveStream_.reset();
+            return;
+        }
     }
     const std::size_t stable = records.size() - 1;
     for (; st.next < stable; ++st.next) {
@@ -1252,7 +1271,7 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
                                      const SelectionFilter* filter, LoadResult* catchUp) {
     // A save begun during the read goes on where it stopped, if it is this save.
     std::unique_ptr<SaveStream> st = std::move(saveStream_);
-    if (st && (filter != nullptr || st->target != targetFile || st->options != options || !st->out.IsOpen() ||
+    if (st && (filter != nullptr || st->target != targetFile || st->options != options || !st->out().IsOpen() ||
                st->next > records.size())) {
         st.reset();
     }
@@ -1264,12 +1283,44 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     if (CurrentPassword.empty() && saveType == kModeEncrypted && !AskPassword(true)) {
         return WriteStatus::PasswordGivenUp;
     }
+    auto refuse = [&](const std::string& why) {
+        ui_.ShowError("Cannot save " + Bracketed(targetFile) + ": " + why + "; nothing was written");
+        return WriteStatus::Failed;
+    };
+    std::string realTarget, reason;
+    if (!sys::ResolveLinks(targetFile, &realTarget, &reason)) return refuse(reason);
+    const sys::FileIdentity existing = sys::Identify(realTarget);
+    if (existing.exists && !existing.isRegular) return refuse("it is not a regular file");
+
+    // One save of a file at a time: from the look at what the messenger appended
+    // to the replace, no other save may put a file in its place.
+    sys::FileLock lock;
+    if (existing.exists) {
+        switch (lock.Lock(realTarget, kSaveLockWaitMs, [&] { ui_.ProcessEvents(); })) {
+            case sys::FileLock::Result::Locked:
+            case sys::FileLock::Result::Missing: break;
+            case sys::FileLock::Result::Busy:
+                return refuse("another save of it is still under way; try again when it has finished");
+            case sys::FileLock::Result::Failed: return refuse("cannot lock it: " + sys::ErrorText(lock.error()));
+        }
+        sys::RemoveStaleTempFiles(realTarget);
+    }
+
     // Take in what the messenger appended since the last read, so it is written
-    // in the new form too.
-    if (!LogFileName.empty() && LogFileSize(LogFileName) != LoadedSize) {
+    // in the new form too; a log replaced meanwhile (by another save, say) is
+    // read again whole, so that this save writes what is in the file now.
+    if (FileChanged()) {
+        const int pendingBefore = PendingDeletions;
         LoadResult r = LoadLog(LogFileName, LoadedSize);
         if (catchUp) *catchUp = r;
         st.reset();  // the read may have changed what was written already
+        if (r.status == LoadStatus::PasswordGivenUp) return WriteStatus::PasswordGivenUp;
+        if (r.fullRead && pendingBefore > 0) {
+            // The deletions were marks on records that are gone: writing the new
+            // records would quietly keep what was deleted.
+            return refuse("the log was replaced by another program and has been read again; "
+                          "the deletions made before were not saved");
+        }
     }
 
     const bool wholeLog = filter == nullptr;
@@ -1279,13 +1330,15 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     // The last record read is never written early, as the next read may change
     // it; a save begun otherwise starts again rather than keep it.
     if (st && wholeLog && tail_.valid && tentativeIndex < st->next) st.reset();
+    // A save begun before the link it writes through was changed starts again.
+    if (st && st->realTarget != realTarget) st.reset();
     if (!st) {
         st = std::make_unique<SaveStream>(targetFile, options);
         if (!OpenSaveFile(*st, false)) return WriteStatus::Failed;
         // A large log is written a chunk behind by a second thread.
-        if (records.size() >= kWriterAbove) st->writer.emplace(st->out);
+        if (records.size() >= kWriterAbove) st->writer.emplace(st->out());
     }
-    sys::OutputFile& out = st->out;
+    sys::OutputFile& out = st->out();
     std::string& buf = st->buf;
     auto failWrite = [&]() {
         st->writer.reset();
@@ -1316,6 +1369,22 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
         r.AppendHeaderBlock(buf, headerMode, bodyMode, CurrentPassword);
         buf += body;
     };
+
+    // What stands in front of the first message (lines before the first
+    // separator, a first block that is no message) is no record, but it is the
+    // log's text all the same: a save of the whole log keeps it as it was.
+    if (wholeLog && st->next == 0 && st->handedOn == 0 && buf.empty() && leadLength_ > 0) {
+        // (A save begun while loading has copied it already.)
+        sys::InputFile log;
+        buf.resize(static_cast<std::size_t>(leadLength_));
+        if (!log.Open(LogFileName) ||
+            log.ReadAt(0, buf.data(), buf.size()) != static_cast<long long>(buf.size())) {
+            st->Discard();
+            ui_.ProgressEnd();
+            return refuse("cannot read again the text in front of its first message from " +
+                          Bracketed(LogFileName) + ": " + sys::ErrorText(log.error() ? log.error() : EIO));
+        }
+    }
 
     for (std::size_t i = st->next; i < records.size(); ++i) {
         LogData& r = records[i];
@@ -1384,12 +1453,12 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
             copied = at;
         }
     }
+    // The temporary file stays open, and so locked against the sweeping of
+    // stale ones, until it has taken the target's place.
     if (!out.Sync()) return failWrite();
-    if (!out.Close()) return failWrite();
 
-    if (wholeLog && options.dustBox && sys::FileExists(targetFile)) {
-        std::string reason;
-        if (!sys::CopyToTrash(targetFile, &reason)) {
+    if (wholeLog && options.dustBox && sys::FileExists(realTarget)) {
+        if (!sys::CopyToTrash(realTarget, &reason)) {
             st->Discard();
             ui_.ProgressEnd();
             ui_.ShowError("Cannot save " + Bracketed(targetFile) + ": " + reason +
@@ -1405,7 +1474,7 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
             ui_.ProcessEvents();
             sys::SleepMs(100);
         }
-        replaced = sys::AtomicReplace(st->tmp, targetFile, &err);
+        replaced = sys::AtomicReplace(st->temp.path(), realTarget, &err);
     }
     if (!replaced) {
         st->Discard();
@@ -1415,13 +1484,16 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
                       "; the file was left as it was");
         return WriteStatus::Failed;
     }
-    st->tmp.clear();  // it is the target now
+    st->temp.Kept();  // it is the target now
+    // Its bytes are on the disk already (synced above); closing only lets go.
+    out.Close();
 
     // The messenger may have appended to the old file between the copy above and
     // the replace; carry those bytes over to the new file.
+    std::string carryError;
     if (replacingLog && oldLog.IsOpen()) {
         int quiet = 0;
-        for (int round = 0; round < 100 && quiet < 3; ++round) {
+        for (int round = 0; round < 100 && quiet < 3 && carryError.empty(); ++round) {
             const std::uint64_t size = oldLog.Info().size;
             if (size > copied) {
                 std::string extra(static_cast<std::size_t>(size - copied), '\0');
@@ -1429,11 +1501,11 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
                 if (n > 0) {
                     extra.resize(static_cast<std::size_t>(n));
                     sys::OutputFile app;
-                    if (app.OpenAppend(targetFile) && app.Write(extra)) {
-                        app.Sync();
+                    if (app.OpenAppend(realTarget) && app.Write(extra) && app.Sync() && app.Close()) {
                         copied += static_cast<std::uint64_t>(n);
+                    } else {
+                        carryError = sys::ErrorText(app.error());
                     }
-                    app.Close();
                 }
                 quiet = 0;
             } else {
@@ -1442,8 +1514,18 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
             sys::SleepMs(10);
         }
     }
+    lock.Unlock();
     ui_.Progress(100);
     ui_.ProgressEnd();
+    if (!carryError.empty()) {
+        ui_.ShowError("Saved " + Bracketed(targetFile) + ", but what the messenger appended during the save " +
+                      "could not be added to it: " + carryError);
+        return WriteStatus::Failed;
+    }
+    if (!st->ownershipProblem.empty()) {
+        ui_.ShowError("Saved " + Bracketed(targetFile) + ", but its owner could not be kept: " +
+                      st->ownershipProblem);
+    }
     return WriteStatus::Written;
 }
 

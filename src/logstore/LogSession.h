@@ -62,8 +62,11 @@ public:
 
     // Full load with startOffset 0, otherwise a differential read from startOffset.
     LoadResult LoadLog(const std::string& fileName, std::uint64_t startOffset);
-    // A differential read when the file's size differs from LoadedSize.
+    // A differential read when the file changed since the last read.
     LoadResult Reload();
+    // The log's size differs from LoadedSize, or its name now leads to another
+    // file (one put in its place, even of the same size).
+    bool FileChanged() const;
     // Builds a record from one block and keeps, decrypts or folds it.
     bool AddBlock(std::string_view blockText);
     bool CheckBodyPassword();
@@ -76,6 +79,12 @@ public:
     // Writes every record that is not deleted to targetFile, through a temporary
     // file in the target's folder replaced in one step. `catchUp` receives the
     // differential read made before writing.
+    //
+    // A link is saved through: the file it leads to is replaced and the link
+    // stays. The replaced file's owner, group, mode and extended attributes go
+    // to the new one. Saves of one file wait for each other; a log that another
+    // save replaced since it was read is read again first, so that nothing of
+    // either is lost. A target that is not a regular file is refused.
     WriteStatus WriteLog(const std::string& targetFile, const WriteOptions& options,
                          LoadResult* catchUp = nullptr);
     // Writes the records that match the filter to targetFile.
@@ -104,9 +113,6 @@ public:
     // The last read ended on a line end (nothing half-written behind it).
     bool EndedOnLineEnd() const { return endedOnLineEnd_; }
 
-    // Suffix of temporary files written beside a target while saving.
-    static std::string TempPathFor(const std::string& targetFile);
-
 private:
     struct Tail {
         bool valid = false;
@@ -130,7 +136,7 @@ private:
 
     LoadResult ReadFrom(const std::string& fileName, std::uint64_t startOffset, bool full);
     // Writes the records that can no longer change to a save begun early.
-    void FeedSaveStream();
+    void FeedSaveStream(sys::InputFile& in);
     // Creates the temporary file of a save; false when it cannot, which is shown
     // unless quiet.
     bool OpenSaveFile(SaveStream& st, bool quiet);
@@ -151,6 +157,7 @@ private:
     bool resumeInLongLine_ = false;   // the last read ended inside a long line before any block
     bool suppressPasswordPrompt_ = false;
     bool vanishedReported_ = false;
+    std::uint64_t leadLength_ = 0;    // bytes in front of the first record's block
     std::uint64_t loadedDevice_ = 0, loadedInode_ = 0;
     std::string loadedFingerprint_;  // the bytes just before LoadedSize
     OwnSaveStream saveStream_;  // begun by SaveWhileLoading

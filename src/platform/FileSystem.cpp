@@ -168,6 +168,17 @@ bool OutputFile::Create(const std::string& path, unsigned mode) {
     return true;
 }
 
+bool OutputFile::CreateNew(const std::string& path, unsigned mode) {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(mode));
+    if (fd_ < 0) {
+        error_ = errno;
+        return false;
+    }
+    pos_ = 0;
+    writtenBack_ = 0;
+    return true;
+}
+
 bool OutputFile::OpenAppend(const std::string& path) {
     fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd_ < 0) {

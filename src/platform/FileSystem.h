@@ -78,6 +78,8 @@ public:
 
     // Creates or truncates path with the given permission bits.
     bool Create(const std::string& path, unsigned mode = 0644);
+    // Creates a new file; fails (EEXIST) when anything, a link included, has the name.
+    bool CreateNew(const std::string& path, unsigned mode);
     // Opens an existing file for appending (every write goes to its end).
     bool OpenAppend(const std::string& path);
     bool Write(std::string_view bytes);
@@ -92,6 +94,8 @@ public:
     bool Close();
     bool IsOpen() const { return fd_ >= 0; }
     int error() const { return error_; }
+    // The system's handle, for the calls of ReplaceFile.h.
+    int Descriptor() const { return fd_; }
 
 private:
     int fd_ = -1;

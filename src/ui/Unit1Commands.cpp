@@ -47,7 +47,7 @@ void TForm1::timReloadTimer() {
 
 void TForm1::actReloadExecute() {
     if (session_.LogFileName.empty()) return;
-    if (LogSession::LogFileSize(session_.LogFileName) == session_.LoadedSize) return;
+    if (!session_.FileChanged()) return;
     LoadLog(FromPath(session_.LogFileName), false);
 }
 

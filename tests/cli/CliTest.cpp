@@ -81,7 +81,7 @@ TEST(Cli, ExitCodesAndMessages) {
         {"info " + dir.path(), 2, dir.path()},
         {"info /dev/null", 2, "/dev/null"},
         {"info " + kExamples + "sample-encrypted.log --password-file " + dir.File("wrong.txt"), 3, ""},
-        {"info " + kExamples + "sample-encrypted.log --password-file " + dir.File("empty.txt"), 3, ""},
+        {"info " + kExamples + "sample-encrypted.log --password-file " + dir.File("empty.txt"), 2, dir.File("empty.txt")},
         {"info " + kExamples + "sample-encrypted.log --password-file " + dir.File("nofile"), 2, dir.File("nofile")},
         {"info " + kExamples + "sample-encrypted.log", 3, "--password-file"},
     };

@@ -366,7 +366,7 @@ TEST(ProtectedText, DecryptTrimsBlanksAroundTheLine) {
 TEST(ProtectedText, ExactSaysWhetherEncryptingAgainGivesTheTextBack) {
     const std::string line = EncryptText("secret body\r\n", kKey);  // 24 bytes: 32 digits
     std::string nonZeroPad = ":marvotel:ab";                        // 12 bytes, padded to 16
-    nonZeroPad += std::string("\0\0\x01\0", 4);                      // a byte behind the end
+    nonZeroPad += std::string("\0\0\x01\0", 4);                      // zero bytes inside, one at the end
     CBlowFish bf;
     const std::string key = kKey;
     bf.SetKey(reinterpret_cast<const std::uint8_t*>(key.data()), key.size());
@@ -389,13 +389,41 @@ TEST(ProtectedText, ExactSaysWhetherEncryptingAgainGivesTheTextBack) {
         {line.substr(0, line.size() - 1), false},  // a digit short
         {line + "A", false},                      // a digit too many
         {line.substr(0, 10) + "*" + line.substr(11), false},  // not a Base64 digit
-        {Base64Encode(raw), false},               // the padding holds a non-zero byte
+        {Base64Encode(raw), true},                // the zero bytes before the last non-zero one are text
     };
     for (const auto& [text, expected] : cases) {
         bool ok = false, exact = !expected;
         const std::string plain = DecryptText(text, kKey, ok, &exact);
         EXPECT_EQ(exact, expected) << text;
         EXPECT_EQ(exact, ok && EncryptText(plain, kKey) == Trim(text)) << text;
+    }
+}
+
+TEST(ProtectedText, ZeroBytesInsideATextComeBackInEveryMode) {
+    using namespace std::string_literals;
+    struct Case {
+        std::string text;
+        bool exact1, exact2;  // EncodesExactly in mode 1 and 2
+    };
+    const Case cases[] = {
+        {"a\0b\r\n"s, true, true},
+        {"\0\0lead\r\nmid\0\0dle\r\n"s, true, true},
+        {"line\0\r\nnext\r\n"s, false, true},  // a line ending in a zero byte
+        {"from (h)\r\n  at x\0"s, false, false},  // the text ends in one
+        {"plain\r\n", true, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EncodesExactly(c.text, 1), c.exact1) << c.text;
+        EXPECT_EQ(EncodesExactly(c.text, 2), c.exact2) << c.text;
+        EXPECT_TRUE(EncodesExactly(c.text, 0));
+        for (int mode : {1, 2}) {
+            if (!EncodesExactly(c.text, mode)) continue;
+            bool ok = false;
+            const std::string stored = EncodeText(c.text, 0, mode, kKey, ok);
+            std::string back = DecodeText(stored, mode, kKey, ok);
+            // Mode 1 ends every line with CR LF; mode 2 gives the text itself.
+            EXPECT_EQ(back, c.text) << "mode " << mode << ": " << stored;
+        }
     }
 }
 
@@ -435,10 +463,10 @@ TEST(ProtectedText, EncryptedLineLength) {
 TEST(ProtectedText, DecodeLineByLine) {
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"", ""},
-        {"YQAA", "a\r\n"},                      // decoded line cut at its first zero byte
+        {"YQAA", "a\r\n"},                      // the zero bytes at the end are padding
         {"YWJj\r\n\r\nYQAA\r\n", "abc\r\n\r\na\r\n"},  // empty line stays empty
         {"YWJj\nYWJj\rYQ", "abc\r\nabc\r\n\r\n"},     // LF and CR end lines too; "YQ" decodes to nothing
-        {"AGFi", "\r\n"},                       // leading zero byte empties the line
+        {"AGFi", std::string_view("\0ab\r\n", 5)},  // a zero byte inside the line is its own
         {"bGluZTMggqAA\r\n", "line3 \x82\xA0\r\n"},
     };
     for (auto [stored, plain] : cases) {

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "crypto/ProtectedText.h"
 #include "logstore/LogSession.h"
+#include "platform/ReplaceFile.h"
 
 namespace qx {
 namespace {
@@ -161,7 +162,7 @@ TEST_F(Writing, FailuresLeaveTheOriginalAndNameTheReason) {
     std::filesystem::create_directory(dir.File("taken"));
     std::filesystem::create_directory(dir.File("taken/x"));
     EXPECT_EQ(s.WriteLog(dir.File("taken"), o), WriteStatus::Failed);
-    EXPECT_FALSE(std::filesystem::exists(LogSession::TempPathFor(dir.File("taken"))));
+    EXPECT_TRUE(sys::TempFilesFor(dir.File("taken")).empty());
     EXPECT_EQ(ReadFile(log), a);
 
     s.ReadOnlyMode = true;
@@ -279,12 +280,12 @@ EarlySaveRun LoadAndSave(const std::string& log, const std::string& target, bool
     LogSession s{ui};
     if (early) s.SaveWhileLoading(target, o);
     EXPECT_TRUE(s.LoadLog(log, 0).ok());
-    const std::string tmp = LogSession::TempPathFor(target);
+    const std::vector<std::string> temps = sys::TempFilesFor(target);
     EarlySaveRun run;
-    run.begunEarly = std::filesystem::exists(tmp) && std::filesystem::file_size(tmp) > 0;
+    run.begunEarly = temps.size() == 1 && std::filesystem::file_size(temps[0]) > 0;
     if (between) between(s);
     if (s.WriteLog(target, o) == WriteStatus::Written) run.bytes = ReadFile(target);
-    EXPECT_FALSE(std::filesystem::exists(tmp)) << "the temporary file is gone";
+    EXPECT_TRUE(sys::TempFilesFor(target).empty()) << "the temporary file is gone";
     std::filesystem::remove(target);
     return run;
 }
@@ -362,19 +363,19 @@ TEST_F(Writing, ASaveBegunWhileLoadingGivesWayToChangesAndOtherSaves) {
         LogSession e{u};
         e.SaveWhileLoading(out, WriteOptions{});
         ASSERT_TRUE(e.LoadLog(log, 0).ok());
-        EXPECT_TRUE(std::filesystem::exists(LogSession::TempPathFor(out)));
+        EXPECT_FALSE(sys::TempFilesFor(out).empty());
         e.CancelSaveWhileLoading();
-        EXPECT_FALSE(std::filesystem::exists(LogSession::TempPathFor(out)));
+        EXPECT_TRUE(sys::TempFilesFor(out).empty());
         e.SaveWhileLoading(out, WriteOptions{});
         ASSERT_TRUE(e.LoadLog(log, 0).ok());
         ASSERT_EQ(e.WriteLog(elsewhere, WriteOptions{}), WriteStatus::Written);
-        EXPECT_FALSE(std::filesystem::exists(LogSession::TempPathFor(out)));
+        EXPECT_TRUE(sys::TempFilesFor(out).empty());
         EXPECT_EQ(ReadFile(elsewhere), LoadAndSave(log, out, false).bytes);
         e.ForceReadOnly = true;
         e.SaveWhileLoading(out, WriteOptions{});
         ASSERT_TRUE(e.LoadLog(log, 0).ok());
         EXPECT_EQ(e.WriteLog(out, WriteOptions{}), WriteStatus::ReadOnly);
-        EXPECT_FALSE(std::filesystem::exists(LogSession::TempPathFor(out)));
+        EXPECT_TRUE(sys::TempFilesFor(out).empty());
         EXPECT_FALSE(std::filesystem::exists(out));
     }
 }

@@ -16,6 +16,7 @@
 
 #include "../logstore/TestSupport.h"
 #include "logstore/LogSession.h"
+#include "platform/ReplaceFile.h"
 
 namespace qx {
 namespace {
@@ -64,7 +65,7 @@ TEST(SaveFaults, KilledSaverLeavesTheOldOrTheNewFileWhole) {
     // The temporary file of a killed save does not survive the next save.
     ASSERT_EQ(RunCommand(kBin + "/quillorix-cli convert " + log + " -o " + log + " --save-type 0"), 0);
     EXPECT_EQ(ReadFile(log), plain);
-    EXPECT_FALSE(std::filesystem::exists(LogSession::TempPathFor(log)));
+    EXPECT_TRUE(sys::TempFilesFor(log).empty());
     std::cout << "killed saves that left the old file: " << sawOld << ", the new file: " << sawNew << "\n";
 }
 
@@ -156,7 +157,7 @@ TEST(SaveFaults, FailedWritesLeaveTheOriginalAndSayWhy) {
     });
     EXPECT_EQ(full, 0);
     EXPECT_EQ(ReadFile(log), original);
-    EXPECT_FALSE(std::filesystem::exists(LogSession::TempPathFor(log)));
+    EXPECT_TRUE(sys::TempFilesFor(log).empty());
 
     // The same for a log large enough to be written a chunk behind by a second
     // thread: the failure is met there, a few chunks in.
@@ -179,7 +180,7 @@ TEST(SaveFaults, FailedWritesLeaveTheOriginalAndSayWhy) {
     });
     EXPECT_EQ(fullLate, 0);
     EXPECT_EQ(ReadFile(large), largeOriginal);
-    EXPECT_FALSE(std::filesystem::exists(LogSession::TempPathFor(large)));
+    EXPECT_TRUE(sys::TempFilesFor(large).empty());
 
     // A folder that cannot be written: run as an ordinary user when we are root.
     chmod(dir.path().c_str(), 0555);
