@@ -620,7 +620,11 @@ bool LogSession::SameFileAsLoaded(const std::string& fileName) const {
 }
 
 bool LogSession::FileChanged() const {
-    return !LogFileName.empty() && (LogFileSize(LogFileName) != LoadedSize || !SameFileAsLoaded(LogFileName));
+    if (LogFileName.empty()) return false;
+    const sys::FileInfo info = sys::Stat(LogFileName);
+    // A file copied over the log keeps its identity but not its time.
+    return !info.exists || info.size != LoadedSize || info.device != loadedDevice_ || info.inode != loadedInode_ ||
+           info.modifiedNs != loadedModifiedNs_;
 }
 
 LoadResult LogSession::Reload() {
@@ -1095,6 +1099,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     if (records.empty()) leadLength_ = LoadedSize;
     loadedDevice_ = info.device;
     loadedInode_ = info.inode;
+    loadedModifiedNs_ = info.modifiedNs;
     const std::size_t fp = static_cast<std::size_t>(std::min<std::uint64_t>(kFingerprint, LoadedSize));
     loadedFingerprint_.assign(fp, '\0');
     if (fp > 0 && in.ReadAt(LoadedSize - fp, loadedFingerprint_.data(), fp) != static_cast<long long>(fp)) {

@@ -64,8 +64,9 @@ public:
     LoadResult LoadLog(const std::string& fileName, std::uint64_t startOffset);
     // A differential read when the file changed since the last read.
     LoadResult Reload();
-    // The log's size differs from LoadedSize, or its name now leads to another
-    // file (one put in its place, even of the same size).
+    // The log's size differs from LoadedSize, its name now leads to another
+    // file (one put in its place, even of the same size), or it was written
+    // since the last read.
     bool FileChanged() const;
     // Builds a record from one block and keeps, decrypts or folds it.
     bool AddBlock(std::string_view blockText);
@@ -159,6 +160,7 @@ private:
     bool vanishedReported_ = false;
     std::uint64_t leadLength_ = 0;    // bytes in front of the first record's block
     std::uint64_t loadedDevice_ = 0, loadedInode_ = 0;
+    std::int64_t loadedModifiedNs_ = 0;
     std::string loadedFingerprint_;  // the bytes just before LoadedSize
     OwnSaveStream saveStream_;  // begun by SaveWhileLoading
 };

@@ -35,6 +35,7 @@ FileInfo FromStat(const struct stat& st) {
     info.size = static_cast<std::uint64_t>(st.st_size);
     info.device = static_cast<std::uint64_t>(st.st_dev);
     info.inode = static_cast<std::uint64_t>(st.st_ino);
+    info.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return info;
 }
 

@@ -18,6 +18,7 @@ struct FileInfo {
     std::uint64_t size = 0;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::int64_t modifiedNs = 0;  // last change of the contents, in nanoseconds
 };
 
 // Status of a path (following links). exists is false when the path is missing.

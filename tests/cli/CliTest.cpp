@@ -97,6 +97,19 @@ TEST(Cli, ExitCodesAndMessages) {
     }
 }
 
+TEST(Cli, OutputThatCannotBeWrittenIsAnError) {
+    TempDir dir;
+    const std::string log = kExamples + "sample.log";
+    for (const std::string& args : {"info " + log, "search " + log + " a", "tree " + log, "stats " + log + " --by user",
+                                   "export " + log, "export " + log + " -o -"}) {
+        const std::string cmd = Quote(kCli) + " " + args + " >/dev/full 2>" + Quote(dir.File("err")) + " </dev/null";
+        const int status = std::system(cmd.c_str());
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2) << args;
+        EXPECT_NE(ReadFile(dir.File("err")).find("[standard output]: No space left on device"), std::string::npos)
+            << args << ": " << ReadFile(dir.File("err"));
+    }
+}
+
 TEST(Cli, InfoSummarisesTheSample) {
     TempDir dir;
     const CliRun r = Cli("info " + kExamples + "sample.log", dir);

@@ -327,6 +327,31 @@ TEST_F(Differential, ShrunkOrReplacedLogIsReadInFull) {
     EXPECT_FALSE(ui.errors.empty()) << "the re-read is said";
 }
 
+TEST_F(Differential, ALogReplacedByAFileOfTheSameSizeIsNoticed) {
+    const std::string a = kA + kB;
+    std::string c = a;
+    c[c.find("alice")] = 'A';
+    WriteFile(log, a);
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    EXPECT_FALSE(s.FileChanged());
+    WriteFile(dir.File("other"), c);
+    std::filesystem::rename(dir.File("other"), log);
+    EXPECT_TRUE(s.FileChanged());
+    const LoadResult r = s.Reload();
+    EXPECT_TRUE(r.fullRead);
+    ASSERT_EQ(s.records.size(), 2u);
+    EXPECT_EQ(s.records[0].UserName(), "Alice,");
+    EXPECT_FALSE(s.FileChanged());
+    // Copied over in place (the same file, the same size): its time tells.
+    std::string d = c;
+    d[d.rfind("two")] = 'T';
+    WriteFile(log, d);
+    EXPECT_TRUE(s.FileChanged());
+    EXPECT_TRUE(s.Reload().fullRead);
+    EXPECT_EQ(s.records[1].PlainBody(""), "Two\r\nlines\r\n");
+    EXPECT_FALSE(s.FileChanged());
+}
+
 TEST_F(Differential, VanishedLogIsReportedOnce) {
     WriteFile(log, kA);
     ASSERT_TRUE(s.LoadLog(log, 0).ok());

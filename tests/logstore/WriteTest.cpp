@@ -66,6 +66,40 @@ TEST_F(Writing, EveryFormRoundTripsToThePlainLog) {
     }
 }
 
+TEST_F(Writing, EveryByteReadIsWrittenBackInEveryForm) {
+    using namespace std::string_literals;
+    const std::string nulInName = Block(" From: al\0ice (grp/pc/10.0.0.1)\n  at Mon Jan  5 09:03:01 2004"s, "x");
+    const std::string nulInBody = Msg("bob (pc)", "Mon Jan  5 09:04:01 2004", "hello\0world\n\0\0\nend\0"s);
+    const std::string nulEndsHeader = Block(" To: carol (pc)\n  at Mon Jan  5 09:05:01 2004\0"s, "y");
+    const std::string notAMessage = kTop + "\r\nno header at all\r\n" + kBody + "\r\nkept\r\n";
+    const std::string cases[] = {
+        nulInName + nulInBody + nulEndsHeader,
+        "notes in front\r\nof the log\n" + notAMessage + nulInBody,  // a first block that is no message
+        "nothing but notes\r\n\0\r\n"s,
+    };
+    s.CurrentPassword = "pw";
+    for (const std::string& bytes : cases) {
+        Load(bytes);
+        for (int type : {0, 1, 2}) {
+            for (bool header : {false, true}) {
+                SCOPED_TRACE(std::to_string(type) + (header ? " with headers" : ""));
+                Convert(dir.File("form.log"), type, header);
+                ScriptedUi u2;
+                u2.Answer("pw");
+                LogSession back(u2);
+                ASSERT_TRUE(back.LoadLog(dir.File("form.log"), 0).ok());
+                ASSERT_EQ(back.WriteLog(dir.File("back.log"), WriteOptions{}), WriteStatus::Written);
+                EXPECT_EQ(ReadFile(dir.File("back.log")), bytes);
+            }
+        }
+    }
+    // A header ending in a zero byte cannot be carried encoded: it stays plain.
+    Load(nulEndsHeader);
+    const std::string encoded = Convert(dir.File("form.log"), 2, true);
+    EXPECT_EQ(encoded.substr(0, kTop.size()), kTop);
+    EXPECT_EQ(encoded.substr(kTop.size() + 2, 15), " To: carol (pc)");
+}
+
 TEST_F(Writing, Mode2LineLengthAndMode1LinePerLine) {
     Load(Msg("a (h)", "Mon Jan  5 09:03:01 2004", "x\n\nyz"));
     s.CurrentPassword = "pw";
