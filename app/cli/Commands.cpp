@@ -49,12 +49,12 @@ Output::Output(const std::string& path, const std::string& source) : path_(path)
     };
     std::string reason;
     if (!sys::ResolveLinks(path, &realPath_, &reason)) { refuse(reason); return; }
-    const sys::FileIdentity target = sys::Identify(realPath_);
+    const sys::FileInfo target = sys::Stat(realPath_);
     if (target.exists && !target.isRegular) {
         refuse("it is not a regular file (use -o - for standard output)");
         return;
     }
-    if (target.SameFileAs(sys::Identify(source))) {
+    if (target.SameFileAs(sys::Stat(source))) {
         refuse("it is the log being read");
         return;
     }

@@ -1224,10 +1224,10 @@ bool LogSession::OpenSaveFile(SaveStream& st, bool quiet) {
     // Through links: the real file is replaced in its own folder and the link stays.
     std::string reason;
     if (!sys::ResolveLinks(st.target, &st.realTarget, &reason)) return fail(reason);
-    const sys::FileIdentity existing = sys::Identify(st.realTarget);
+    const sys::FileInfo existing = sys::Stat(st.realTarget);
     if (existing.exists && !existing.isRegular) return fail("it is not a regular file");
     // A new file is as private as the log it comes from.
-    const sys::FileIdentity log = LogFileName.empty() ? sys::FileIdentity{} : sys::Identify(LogFileName);
+    const sys::FileInfo log = LogFileName.empty() ? sys::FileInfo{} : sys::Stat(LogFileName);
     const unsigned mode = existing.exists ? existing.mode : log.exists ? log.mode : 0644u;
     if (!st.temp.Create(st.realTarget, mode)) {
         return fail("cannot create a temporary file in its folder: " + sys::ErrorText(st.temp.error()));
@@ -1294,7 +1294,7 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     };
     std::string realTarget, reason;
     if (!sys::ResolveLinks(targetFile, &realTarget, &reason)) return refuse(reason);
-    const sys::FileIdentity existing = sys::Identify(realTarget);
+    const sys::FileInfo existing = sys::Stat(realTarget);
     if (existing.exists && !existing.isRegular) return refuse("it is not a regular file");
 
     // One save of a file at a time: from the look at what the messenger appended

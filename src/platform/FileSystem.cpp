@@ -32,10 +32,14 @@ FileInfo FromStat(const struct stat& st) {
     info.exists = true;
     info.isDirectory = S_ISDIR(st.st_mode);
     info.isRegular = S_ISREG(st.st_mode);
+    info.isLink = S_ISLNK(st.st_mode);
     info.size = static_cast<std::uint64_t>(st.st_size);
     info.device = static_cast<std::uint64_t>(st.st_dev);
     info.inode = static_cast<std::uint64_t>(st.st_ino);
     info.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    info.ownerId = static_cast<std::uint64_t>(st.st_uid);
+    info.groupId = static_cast<std::uint64_t>(st.st_gid);
+    info.mode = static_cast<unsigned>(st.st_mode & 07777);
     return info;
 }
 
@@ -66,6 +70,12 @@ bool SyncFolder(const std::string& folder) {
 FileInfo Stat(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return {};
+    return FromStat(st);
+}
+
+FileInfo LinkStat(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return {};
     return FromStat(st);
 }
 
@@ -158,8 +168,8 @@ OutputFile::~OutputFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool OutputFile::Create(const std::string& path, unsigned mode) {
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, static_cast<mode_t>(mode));
+bool OutputFile::OpenNew(const std::string& path, int flags, unsigned mode) {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, static_cast<mode_t>(mode));
     if (fd_ < 0) {
         error_ = errno;
         return false;
@@ -169,15 +179,10 @@ bool OutputFile::Create(const std::string& path, unsigned mode) {
     return true;
 }
 
+bool OutputFile::Create(const std::string& path, unsigned mode) { return OpenNew(path, O_TRUNC, mode); }
+
 bool OutputFile::CreateNew(const std::string& path, unsigned mode) {
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(mode));
-    if (fd_ < 0) {
-        error_ = errno;
-        return false;
-    }
-    pos_ = 0;
-    writtenBack_ = 0;
-    return true;
+    return OpenNew(path, O_EXCL | O_NOFOLLOW, mode);
 }
 
 bool OutputFile::OpenAppend(const std::string& path) {

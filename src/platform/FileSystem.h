@@ -15,14 +15,23 @@ struct FileInfo {
     bool exists = false;
     bool isDirectory = false;
     bool isRegular = false;
+    bool isLink = false;  // only from LinkStat
     std::uint64_t size = 0;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t modifiedNs = 0;  // last change of the contents, in nanoseconds
+    std::uint64_t ownerId = 0;
+    std::uint64_t groupId = 0;
+    unsigned mode = 0;  // permission bits
+    bool SameFileAs(const FileInfo& other) const {
+        return exists && other.exists && device == other.device && inode == other.inode;
+    }
 };
 
 // Status of a path (following links). exists is false when the path is missing.
 FileInfo Stat(const std::string& path);
+// The same of the path itself, a link included.
+FileInfo LinkStat(const std::string& path);
 
 // Size in bytes, 0 when the file does not exist.
 std::uint64_t FileSize(const std::string& path);
@@ -99,6 +108,7 @@ public:
     int Descriptor() const { return fd_; }
 
 private:
+    bool OpenNew(const std::string& path, int flags, unsigned mode);
     int fd_ = -1;
     int error_ = 0;
     std::uint64_t pos_ = 0;

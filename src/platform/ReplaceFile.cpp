@@ -17,32 +17,12 @@ namespace qx::sys {
 
 namespace {
 
-FileIdentity FromStat(const struct stat& st) {
-    FileIdentity id;
-    id.exists = true;
-    id.isRegular = S_ISREG(st.st_mode);
-    id.isLink = S_ISLNK(st.st_mode);
-    id.device = static_cast<std::uint64_t>(st.st_dev);
-    id.inode = static_cast<std::uint64_t>(st.st_ino);
-    id.size = static_cast<std::uint64_t>(st.st_size);
-    id.ownerId = static_cast<std::uint64_t>(st.st_uid);
-    id.groupId = static_cast<std::uint64_t>(st.st_gid);
-    id.mode = static_cast<unsigned>(st.st_mode & 07777);
-    return id;
-}
-
 std::string OwnerName(std::uint64_t uid) {
     if (const passwd* pw = ::getpwuid(static_cast<uid_t>(uid))) return pw->pw_name;
     return "user " + std::to_string(uid);
 }
 
 }  // namespace
-
-FileIdentity Identify(const std::string& path, bool followLinks) {
-    struct stat st {};
-    const int r = followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
-    return r == 0 ? FromStat(st) : FileIdentity{};
-}
 
 bool ResolveLinks(const std::string& path, std::string* resolved, std::string* reason) {
     std::string current = path;
@@ -141,7 +121,6 @@ FileLock::~FileLock() { Unlock(); }
 void FileLock::Unlock() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    locked_ = {};
 }
 
 FileLock::Result FileLock::TryLock(const std::string& path) {
@@ -169,7 +148,6 @@ FileLock::Result FileLock::TryLock(const std::string& path) {
         Unlock();
         return Result::Busy;
     }
-    locked_ = FromStat(held);
     return Result::Locked;
 }
 

@@ -12,23 +12,6 @@
 
 namespace qx::sys {
 
-// Who a file is and whose it is (not following a final link when asked).
-struct FileIdentity {
-    bool exists = false;
-    bool isRegular = false;
-    bool isLink = false;
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::uint64_t size = 0;
-    std::uint64_t ownerId = 0;
-    std::uint64_t groupId = 0;
-    unsigned mode = 0;  // permission bits
-    bool SameFileAs(const FileIdentity& other) const {
-        return exists && other.exists && device == other.device && inode == other.inode;
-    }
-};
-FileIdentity Identify(const std::string& path, bool followLinks = true);
-
 // The path a chain of symbolic links ends at (relative links taken from the
 // folder of the link). The path itself when it is no link; the last link's
 // target when that does not exist. false with *reason for a loop or a chain
@@ -94,8 +77,6 @@ public:
         }
     }
     void Unlock();
-    // The locked file (its identity when it was locked).
-    const FileIdentity& locked() const { return locked_; }
     int error() const { return error_; }
 
 private:
@@ -103,7 +84,6 @@ private:
     Result TryLock(const std::string& path);
     int fd_ = -1;
     int error_ = 0;
-    FileIdentity locked_;
 };
 
 // Gives the open temporary file the group, owner, permission bits and extended
