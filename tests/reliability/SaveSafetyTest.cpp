@@ -7,10 +7,13 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../logstore/TestSupport.h"
@@ -113,6 +116,29 @@ TEST(SaveSafety, TwoSavesAtOnceKeepEveryMessageExactlyOnce) {
         }
         EXPECT_TRUE(fs::is_symlink(link));
     }
+}
+
+TEST(SaveSafety, ASaveWaitsWhileAnotherSaveOfTheFileHoldsIt) {
+    TempDir dir;
+    const std::string log = dir.File("x.log");
+    WriteFile(log, TaggedLog(20));
+    ScriptedUi ui;
+    LogSession s(ui);
+    ASSERT_TRUE(s.LoadLog(log, 0).ok());
+    sys::FileLock other;
+    ASSERT_EQ(other.Lock(log, 0, [] {}), sys::FileLock::Result::Locked);
+    std::atomic<bool> released{false};
+    std::thread holder([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        released = true;
+        other.Unlock();
+    });
+    WriteOptions encoded;
+    encoded.saveType = 1;
+    EXPECT_EQ(s.WriteLog(log, encoded), WriteStatus::Written);
+    EXPECT_TRUE(released) << "the save went on only once the other let go";
+    holder.join();
+    EXPECT_EQ(EachTagOnce(log, 20), "");
 }
 
 TEST(SaveSafety, ALogReplacedSinceItWasReadIsReadAgainBeforeTheSave) {
