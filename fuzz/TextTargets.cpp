@@ -18,9 +18,20 @@ namespace qx::fuzz {
 
 namespace {
 
-std::string WithoutZeros(std::string_view s) {
-    std::string out(s);
-    out.erase(std::remove(out.begin(), out.end(), '\0'), out.end());
+// The text without the zero bytes that end a line or the text: those are taken
+// for padding by the decoders; zero bytes anywhere else are text.
+std::string WithoutEndingZeros(std::string_view s) {
+    std::string out;
+    std::size_t zeros = 0;  // held back until something other than a line end follows
+    for (char c : s) {
+        if (c == '\0') {
+            ++zeros;
+            continue;
+        }
+        if (c != '\r' && c != '\n') out.append(zeros, '\0');
+        zeros = 0;
+        out += c;
+    }
     return out;
 }
 
@@ -109,7 +120,8 @@ bool Base64Target(std::string_view input) {
     if (decoded.find_first_not_of('\0', input.size()) != std::string::npos) return false;
 
     // Line-wise encoding of a text, and back.
-    const std::string text = WithoutZeros(input);
+    const std::string text = WithoutEndingZeros(input);
+    if (!EncodesExactly(text, 1)) return false;
     bool ok = true;
     const std::string lines = EncodeText(text, 0, 1, "", ok);
     return DecodeText(lines, 1, "", ok) == LinesWithCrLf(text);
@@ -125,7 +137,8 @@ bool DecryptTarget(std::string_view input) {
 
     bool ok = false;
     const std::string plain = DecryptText(text, key, ok);
-    if (ok ? plain.find('\0') != std::string::npos : plain != kPasswordNg) return false;
+    // The zero bytes that pad the last block are never part of the text.
+    if (ok ? !plain.empty() && plain.back() == '\0' : plain != kPasswordNg) return false;
     std::string appended = "before";
     bool okAppended = !ok;
     DecryptTextAppend(text, key, okAppended, appended);
@@ -136,8 +149,9 @@ bool DecryptTarget(std::string_view input) {
     (void)EncodeText(text, 2, 1, key, ok3);
     if (ok3 != ok) return false;
 
-    // Anything without zero bytes survives encryption under any key.
-    const std::string original = WithoutZeros(text);
+    // Anything that does not end in a zero byte survives encryption under any key.
+    const std::string original = WithoutEndingZeros(text);
+    if (!EncodesExactly(original, 2)) return false;
     const std::string cipher = EncryptText(original, key);
     if (!std::all_of(cipher.begin(), cipher.end(), IsBase64Digit)) return false;
     bool back = false;
