@@ -163,16 +163,22 @@ void LogTree::AddRecord(const LogData& record, std::size_t index) {
     }
 }
 
-void LogTree::SortChildren(TreeNode& node) {
+namespace {
+// The depth of the day nodes under each key (the roots are at depth 1).
+int DayLevel(int treeKey) { return treeKey == tkUser || treeKey == tkHost ? 4 : 3; }
+}  // namespace
+
+void LogTree::SortChildren(TreeNode& node, int depth) {
     // Sorted by label without the count, so that an extension orders the leaves it
-    // has already counted exactly as a full build orders them.
-    std::stable_sort(node.children_.begin(), node.children_.end(),
-                     [](const TreeNode* x, const TreeNode* y) {
-                         return CompareLabels(x->label_, y->label_) < 0;
-                     });
+    // has already counted exactly as a full build orders them. Days go by their
+    // number (years and months are zero-padded and so sort as text already).
+    const bool days = depth + 1 == DayLevel(treeKey_);
+    std::stable_sort(node.children_.begin(), node.children_.end(), [days](const TreeNode* x, const TreeNode* y) {
+        return (days ? CompareDayLabels(x->label_, y->label_) : CompareLabels(x->label_, y->label_)) < 0;
+    });
     for (std::size_t i = 0; i < node.children_.size(); ++i) {
         node.children_[i]->row_ = i;
-        SortChildren(*node.children_[i]);
+        SortChildren(*node.children_[i], depth + 1);
     }
 }
 
@@ -226,7 +232,7 @@ LogTree::BuildResult LogTree::BuildTree(const std::vector<LogData>& records, std
     }
     ResetLastPath();
 
-    SortChildren(root_);
+    SortChildren(root_, 0);
     AddDeletedNode(bin);
     UpdateNodeCounts(records);
 

@@ -134,7 +134,8 @@ private:
     };
 
     void AddRecord(const LogData& record, std::size_t index);
-    void SortChildren(TreeNode& node);
+    // Sorts the children of a node at `depth` (0 for the root, 1 for a root node), and theirs.
+    void SortChildren(TreeNode& node, int depth);
     void ResetLastPath();
     const std::vector<std::size_t>* Entries(const TreeNode* node) const;
     void AddDeletedNode(TreeNode* node);

@@ -79,4 +79,17 @@ int CompareLabels(std::string_view a, std::string_view b) {
     return caseTie;
 }
 
+int CompareDayLabels(std::string_view a, std::string_view b) {
+    auto number = [](std::string_view label) {
+        int n = 0;
+        for (std::size_t i = 0; i < label.size() && i < 4 && label[i] >= '0' && label[i] <= '9'; ++i) {
+            n = n * 10 + (label[i] - '0');
+        }
+        return n;
+    };
+    const int x = number(a), y = number(b);
+    if (x != y) return x < y ? -1 : 1;
+    return CompareLabels(a, b);
+}
+
 }  // namespace qx

@@ -36,5 +36,8 @@ std::string_view SearchForm(std::string_view bareLabel, int treeKey);
 // case first ("alice" < "Alice" < "bob"). All other bytes, cp932 characters
 // included, compare by their value. Returns <0, 0 or >0.
 int CompareLabels(std::string_view a, std::string_view b);
+// Day labels ("9(Tue)", "10(Wed)") in calendar order: by the day's number
+// first, then as text.
+int CompareDayLabels(std::string_view a, std::string_view b);
 
 }  // namespace qx

@@ -157,7 +157,22 @@ TEST(LogTree, RecordsWithoutDateOrNamesAreFiledUnderEmptyLabels) {
                           "    5(Mon)", "      " + Counted("[]", 1), Counted("del", 0)}));
 }
 
-TEST(LogTree, SiblingsSortAsTextAtEveryLevel) {
+TEST(TreeLabels, DaysSortByTheirNumber) {
+    const struct {
+        const char *a, *b;
+        int order;
+    } cases[] = {
+        {"9(Tue)", "10(Wed)", -1}, {"10(Wed)", "9(Tue)", 1}, {"1(Tue)", "15(Tue)", -1}, {"2(Wed)", "15(Tue)", -1},
+        {"30(Wed)", "30(Wed)", 0}, {"3(Sat)", "3(Fri)", 1},  // one number: as text
+        {"", "1(Mon)", -1},                                   // a record without a date
+    };
+    for (const auto& c : cases) {
+        const int got = CompareDayLabels(c.a, c.b);
+        EXPECT_EQ((got > 0) - (got < 0), c.order) << c.a << " / " << c.b;
+    }
+}
+
+TEST(LogTree, SiblingsSortAsTextAtEveryLevelButDaysByNumber) {
     std::vector<LogData> recs = {
         Rec("bob (pc2)", "Tue Mar  9 10:00:00 2004"),
         Rec("Bob (pc2)", "Wed Mar 10 10:00:00 2004"),
@@ -170,9 +185,14 @@ TEST(LogTree, SiblingsSortAsTextAtEveryLevel) {
     t.BuildTree(recs, 0);
     EXPECT_EQ(Dump(t), (V{"2003", "  01", "    3(Fri)", "      " + Counted("alice", 1), "2004",
                           "  01", "    3(Sat)", "      " + Counted("alice", 1), "  03",
-                          "    10(Wed)", "      " + Counted("alice", 1),
-                          "      " + Counted("Bob", 1), "      " + Counted("carol", 1),
-                          "    9(Tue)", "      " + Counted("bob", 1), Counted("del", 0)}));
+                          "    9(Tue)", "      " + Counted("bob", 1), "    10(Wed)",
+                          "      " + Counted("alice", 1), "      " + Counted("Bob", 1),
+                          "      " + Counted("carol", 1), Counted("del", 0)}));
+    // Under the user key the days are the fourth level.
+    LogTree byUser = MakeTree(tkUser);
+    byUser.BuildTree({Rec("bob (pc2)", "Wed Mar 10 10:00:00 2004"), Rec("bob (pc2)", "Tue Mar  9 10:00:00 2004")}, 0);
+    EXPECT_EQ(Dump(byUser), (V{"bob", "  2004", "    03", "      " + Counted("9(Tue)", 1),
+                               "      " + Counted("10(Wed)", 1), Counted("del", 0)}));
     for (std::size_t i = 0; i < t.RootCount(); ++i) EXPECT_EQ(t.Root(i)->Row(), i);
 }
 
