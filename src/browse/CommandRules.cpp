@@ -4,24 +4,42 @@ namespace qx {
 
 const char* CommandName(Command command) {
     switch (command) {
-        case Command::Load: return "actLoad";
-        case Command::Reload: return "actReload";
-        case Command::Save: return "actSave";
-        case Command::SaveAs: return "actSaveAs";
-        case Command::SaveSelect: return "actSaveSelect";
-        case Command::Delete: return "actDelete";
-        case Command::UnDelete: return "actUnDelete";
-        case Command::DeleteSelect: return "actDeleteSelect";
-        case Command::SelectOpen: return "actSelectOpen";
-        case Command::SelectClose: return "actSelectClose";
-        case Command::Copy: return "actCopy";
-        case Command::Copy2: return "actCopy2";
-        case Command::AllSelect: return "actAllSelect";
-        case Command::MoveTop: return "actMoveTop";
-        case Command::MoveBottom: return "actMoveBottom";
-        case Command::MoveUp: return "actMoveUp";
-        case Command::MoveDown: return "actMoveDown";
-        case Command::Count: break;
+        case Command::Load:
+            return "actLoad";
+        case Command::Reload:
+            return "actReload";
+        case Command::Save:
+            return "actSave";
+        case Command::SaveAs:
+            return "actSaveAs";
+        case Command::SaveSelect:
+            return "actSaveSelect";
+        case Command::Delete:
+            return "actDelete";
+        case Command::UnDelete:
+            return "actUnDelete";
+        case Command::DeleteSelect:
+            return "actDeleteSelect";
+        case Command::SelectOpen:
+            return "actSelectOpen";
+        case Command::SelectClose:
+            return "actSelectClose";
+        case Command::Copy:
+            return "actCopy";
+        case Command::Copy2:
+            return "actCopy2";
+        case Command::AllSelect:
+            return "actAllSelect";
+        case Command::MoveTop:
+            return "actMoveTop";
+        case Command::MoveBottom:
+            return "actMoveBottom";
+        case Command::MoveUp:
+            return "actMoveUp";
+        case Command::MoveDown:
+            return "actMoveDown";
+        case Command::Count:
+            break;
     }
     return "";
 }

@@ -22,8 +22,8 @@ TEST(CommandRules, EachStateEnablesExactlyItsCommands) {
         SelectionState s;
         std::vector<Command> on;  // everything else is off
     };
-    const std::vector<C> always = {C::AllSelect, C::Load, C::Reload, C::MoveTop, C::MoveBottom,
-                                   C::MoveUp, C::MoveDown};
+    const std::vector<C> always = {C::AllSelect,  C::Load,   C::Reload,  C::MoveTop,
+                                   C::MoveBottom, C::MoveUp, C::MoveDown};
     auto with = [&](std::vector<C> extra) {
         extra.insert(extra.end(), always.begin(), always.end());
         return extra;
@@ -33,7 +33,8 @@ TEST(CommandRules, EachStateEnablesExactlyItsCommands) {
         {"open, nothing selected", {true}, with({C::Save, C::SaveAs})},
         {"a leaf and a message row",
          {true, false, false, true, false, true, true},
-         with({C::Save, C::SaveAs, C::SaveSelect, C::DeleteSelect, C::SelectOpen, C::SelectClose, C::Delete})},
+         with({C::Save, C::SaveAs, C::SaveSelect, C::DeleteSelect, C::SelectOpen, C::SelectClose,
+               C::Delete})},
         {"a folder row first",
          {true, false, false, true, false, true, false},
          with({C::Save, C::SaveAs, C::SaveSelect, C::DeleteSelect, C::SelectOpen, C::SelectClose})},
@@ -46,13 +47,17 @@ TEST(CommandRules, EachStateEnablesExactlyItsCommands) {
         {"read-only, a message row",
          {true, true, false, true, false, true, true},
          with({C::SelectOpen, C::SelectClose})},
-        {"read-only, the deleted-messages node", {true, true, false, true, true, true, true}, with({})},
+        {"read-only, the deleted-messages node",
+         {true, true, false, true, true, true, true},
+         with({})},
         {"busy: only the view's commands and opening folders",
          {true, false, true, true, false, true, true, true},
          {C::AllSelect, C::Copy, C::Copy2, C::SelectOpen, C::SelectClose}},
-        {"text selected in the view", {true, false, false, false, false, false, false, true},
+        {"text selected in the view",
+         {true, false, false, false, false, false, false, true},
          with({C::Save, C::SaveAs, C::Copy, C::Copy2})},
-        {"a row without a node (cannot delete)", {true, false, false, false, false, true, true},
+        {"a row without a node (cannot delete)",
+         {true, false, false, false, false, true, true},
          with({C::Save, C::SaveAs})},
     };
     for (const Case& c : cases) {
@@ -81,14 +86,14 @@ TEST(QuoteText, PrefixesEveryLineAndEndsEachWithCrLf) {
         std::string text, prefix, expected;
     };
     const std::vector<Case> cases = {
-        {"a\r\n\r\nc", ">", ">a\r\n>\r\n>c\r\n"},       // the empty middle line gets the prefix alone
-        {"a\nb\rc\r\n", ">", ">a\r\n>b\r\n>c\r\n"},      // every line end, none added at the end
-        {"half a line", ">", ">half a line\r\n"},         // a cut-off selection still ends in CR LF
-        {"a\r\nb", "> ", "> a\r\n> b\r\n"},               // a blank in the prefix is kept
-        {"a\nb\n", "", "a\r\nb\r\n"},                     // no prefix: line ends normalised
-        {"", ">", ""},                                    // no lines
-        {"\n", ">", ">\r\n"},                             // one empty line
-        {"\r\r\n", "#", "#\r\n#\r\n"},                    // a lone CR, then CR LF
+        {"a\r\n\r\nc", ">", ">a\r\n>\r\n>c\r\n"},    // the empty middle line gets the prefix alone
+        {"a\nb\rc\r\n", ">", ">a\r\n>b\r\n>c\r\n"},  // every line end, none added at the end
+        {"half a line", ">", ">half a line\r\n"},    // a cut-off selection still ends in CR LF
+        {"a\r\nb", "> ", "> a\r\n> b\r\n"},          // a blank in the prefix is kept
+        {"a\nb\n", "", "a\r\nb\r\n"},                // no prefix: line ends normalised
+        {"", ">", ""},                               // no lines
+        {"\n", ">", ">\r\n"},                        // one empty line
+        {"\r\r\n", "#", "#\r\n#\r\n"},               // a lone CR, then CR LF
         {"\x82\xa0\r\n\x95\x5c", ">>", ">>\x82\xa0\r\n>>\x95\x5c\r\n"},  // cp932 text untouched
     };
     for (const Case& c : cases) EXPECT_EQ(QuoteText(c.text, c.prefix), c.expected) << c.text;
@@ -116,14 +121,15 @@ TEST_F(Walk, MovesFromLeafToLeafThroughCollapsedBranchesAndReachesTheDeletedNode
     EXPECT_EQ(Text(top), Counted("alice", 1));
     std::vector<std::string> forward;
     for (TreeNode* n = top; n != nullptr; n = NextLeaf(tree, n)) forward.push_back(Text(n));
-    EXPECT_EQ(forward, (std::vector<std::string>{Counted("alice", 1), Counted("bob", 1), Counted("carol", 1),
-                                                 Counted("dave", 1), Counted("del", 0)}));
+    EXPECT_EQ(forward,
+              (std::vector<std::string>{Counted("alice", 1), Counted("bob", 1), Counted("carol", 1),
+                                        Counted("dave", 1), Counted("del", 0)}));
     TreeNode* bottom = BottomLeaf(tree);
     EXPECT_EQ(Text(bottom), Counted("dave", 1));
     std::vector<std::string> backward;
     for (TreeNode* n = bottom; n != nullptr; n = PreviousLeaf(tree, n)) backward.push_back(Text(n));
-    EXPECT_EQ(backward, (std::vector<std::string>{Counted("dave", 1), Counted("carol", 1), Counted("bob", 1),
-                                                  Counted("alice", 1)}));
+    EXPECT_EQ(backward, (std::vector<std::string>{Counted("dave", 1), Counted("carol", 1),
+                                                  Counted("bob", 1), Counted("alice", 1)}));
     // From a folder the walk goes to the leaves after or before it.
     TreeNode* y2005 = tree.Root(1);
     EXPECT_EQ(Text(NextLeaf(tree, y2005)), Counted("dave", 1));
@@ -141,11 +147,12 @@ TEST_F(Walk, ATreeOfOnlyTheDeletedNodeHasNoTopOrBottom) {
 class NodeDelete : public ::testing::Test {
 protected:
     std::vector<LogData> records = {
-        Rec("alice (G/PC01/1.1.1.1)", "Mon Jan  5 09:00:00 2004"),                           // 0
-        ToMany({"bob (G/PC02/1.1.1.2)", "carol (G/PC03/1.1.1.3)"}, "Mon Jan  5 10:00:00 2004"),  // 1
-        Rec("dave (G/PC02/1.1.1.2)", "Mon Jan  5 11:00:00 2004"),                            // 2: bob's host
-        Rec("alice (G/PC01/1.1.1.1)", "Tue Jan  6 09:00:00 2004"),                           // 3
-        Rec("alice (G/PC01/1.1.1.1)", "Sat Jan  1 09:00:00 2005"),                           // 4
+        Rec("alice (G/PC01/1.1.1.1)", "Mon Jan  5 09:00:00 2004"),  // 0
+        ToMany({"bob (G/PC02/1.1.1.2)", "carol (G/PC03/1.1.1.3)"},
+               "Mon Jan  5 10:00:00 2004"),                         // 1
+        Rec("dave (G/PC02/1.1.1.2)", "Mon Jan  5 11:00:00 2004"),   // 2: bob's host
+        Rec("alice (G/PC01/1.1.1.1)", "Tue Jan  6 09:00:00 2004"),  // 3
+        Rec("alice (G/PC01/1.1.1.1)", "Sat Jan  1 09:00:00 2005"),  // 4
     };
     using Ix = std::vector<std::size_t>;
 };
@@ -159,7 +166,7 @@ TEST_F(NodeDelete, EachKeyAndLevelMarksItsRecords) {
     const std::vector<Case> cases = {
         {tkDateUser, {"2004"}, {0, 1, 2, 3}},
         {tkDateUser, {"2004", "01", "5(Mon)"}, {0, 1, 2}},
-        {tkDateUser, {"2004", "01", "5(Mon)", "carol"}, {1}},  // the second addressee
+        {tkDateUser, {"2004", "01", "5(Mon)", "carol"}, {1}},    // the second addressee
         {tkDateHost, {"2004", "01", "5(Mon)", "PC02"}, {1, 2}},  // whatever user the node shows
         {tkUser, {"alice"}, {0, 3, 4}},
         {tkUser, {"alice", "2005"}, {4}},
@@ -168,7 +175,8 @@ TEST_F(NodeDelete, EachKeyAndLevelMarksItsRecords) {
         {tkDateUser, {"2004", "02"}, {}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(NodeDeletions(records, c.key, c.path), c.expected) << c.key << " " << c.path.back();
+        EXPECT_EQ(NodeDeletions(records, c.key, c.path), c.expected)
+            << c.key << " " << c.path.back();
     }
 }
 

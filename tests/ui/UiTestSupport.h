@@ -36,6 +36,13 @@ public:
     explicit DialogDriver(QStringList passwords = {}, bool answerYes = false);
     QStringList messages;     // texts of the message boxes, in order
     int passwordPrompts = 0;  // how often the password dialog was shown
+    // File dialogs take these paths in turn (an empty one, or none left, cancels);
+    // the question whether to replace an existing file is answered Yes.
+    QStringList files;
+    QStringList fileDialogs;  // object names of the file dialogs shown
+    // Input boxes take these values in turn (none left: cancel).
+    QStringList inputs;
+    QStringList inputPrompts;  // their prompts
 
 private:
     void Poll();
