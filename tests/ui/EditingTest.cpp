@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include "UiTestSupport.h"
@@ -21,6 +22,7 @@
 #include "ui/SettingsPage.h"
 #include "ui/TreePane.h"
 #include "ui/UiText.h"
+#include "ui/Unit2.h"
 
 namespace qx::ui::test {
 namespace {
@@ -273,6 +275,47 @@ TEST_F(Editing, SaveWritesOverTheLogWithoutTheDeletedMessagesAndReadsItAgain) {
     EXPECT_EQ(Node({"2007", "03", "17(Sat)", Counted("dave", 0)}), nullptr);  // built afresh
     EXPECT_TRUE(On("actLoad"));  // the busy state ended
     EXPECT_FALSE(QFile::exists(QString::fromStdString(LogSession::TempPathFor(ToPath(log)))));
+}
+
+// Notes what the window offers while the progress window is up.
+class DuringSave : public QObject {
+public:
+    DuringSave(TForm1& w) : w_(w) { w.Form2->installEventFilter(this); }
+    QStringList seen;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show) {
+            QStringList on;
+            for (const char* a :
+                 {"actLoad", "actReload", "actSave", "actSaveAs", "actSaveSelect", "actDelete"})
+                if (w_.Action(a)->isEnabled()) on << a;
+            seen << w_.Form2->windowTitle() +
+                        (w_.timReload->isActive() ? " timer on" : " timer off") + ": " +
+                        on.join(',');
+        }
+        return false;
+    }
+
+private:
+    TForm1& w_;
+};
+
+TEST_F(Editing, WhileSavingTheCommandsAndTheTimerAreOffAndDustBoxKeepsTheOldFile) {
+    qputenv("XDG_DATA_HOME", folder.File("data").toLocal8Bit());
+    w->tsSetting->chkDustBox->setChecked(true);
+    w->pnlTree->SelectNode(Leaf("17(Sat)", "dave", 1));
+    Run("actDelete");
+    DuringSave during(*w);
+    Run("actSave");
+    qunsetenv("XDG_DATA_HOME");
+    // The load after the save shows its own progress, busy as well.
+    EXPECT_EQ(during.seen, QStringList({"Saving... timer off: ", "Loading... timer off: ",
+                                        "TreeView Making... timer off: "}));
+    EXPECT_EQ(ReadAll(log), Join({0, 1, 2, 3, 4, 5, 7, 8}));
+    EXPECT_EQ(ReadAll(folder.File("data/Trash/files/edit.log")), Join({0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_TRUE(On("actSave"));
+    EXPECT_TRUE(w->timReload->isActive());
 }
 
 TEST_F(Editing, SaveAsWritesTheNewFileAndKeepsTheOpenLogAsItWas) {

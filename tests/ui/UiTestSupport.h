@@ -8,9 +8,15 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "ui/Unit1.h"
+
+// Readable failure messages for Qt texts.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace qx::ui::test {
 
