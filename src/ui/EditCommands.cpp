@@ -33,11 +33,13 @@ void EditCommands::TakeOutFirstRow(bool deleted) {
     const ListRow& r = c_.list->Model()->Row(row);
     if (!r.IsMessageRow() || r.record >= c_.session->records.size()) return;
     // One message per command, even when several rows are selected.
-    c_.session->SetDeleted(r.record, deleted);
+    const std::size_t record = r.record;
+    const bool flips = c_.session->records[record].Deleted() != deleted;
+    c_.session->SetDeleted(record, deleted);
     c_.list->RemoveRow(row);
     SelectFollowUp(row);
     c_.ops->UpdateStatusBar();
-    c_.tree->UpdateNodeCounts(c_.session->records);
+    if (flips) c_.tree->UpdateNodeCounts(c_.session->records, {record});
 }
 
 void EditCommands::SelectFollowUp(int row) {

@@ -2,6 +2,7 @@
 // delete marks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "BrowseSupport.h"
@@ -142,6 +143,36 @@ TEST_F(Walk, ATreeOfOnlyTheDeletedNodeHasNoTopOrBottom) {
     ASSERT_EQ(tree.NodeCount(), 1u);
     EXPECT_EQ(TopLeaf(tree), nullptr);
     EXPECT_EQ(BottomLeaf(tree), nullptr);
+}
+
+TEST(NodeCounts, CountingOnlyTheFlippedRecordsGivesWhatAFullCountGives) {
+    // Under the date/host key a message to bob and dave, both on PC02, is listed
+    // twice by that host's leaf; the counts must follow that too.
+    for (int key : {tkDateUser, tkDateHost, tkUser, tkHost, tkDate}) {
+        std::vector<LogData> records = {
+            Rec("alice (G/PC01/1.1.1.1)", "Mon Jan  5 09:00:00 2004"),
+            ToMany({"bob (G/PC02/1.1.1.2)", "carol (G/PC03/1.1.1.3)", "dave (G/PC02/1.1.1.2)"},
+                   "Mon Jan  5 10:00:00 2004"),
+            Rec("dave (G/PC02/1.1.1.2)", "Mon Jan  5 11:00:00 2004"),
+            Rec("alice (G/PC01/1.1.1.1)", "Sat Jan  1 09:00:00 2005"),
+        };
+        LogTree quick, full;
+        for (LogTree* t : {&quick, &full}) {
+            t->SetTreeKey(key);
+            t->SetTexts("del", kUnit);
+            t->BuildTree(records, 0);
+        }
+        // Delete two, restore one, delete the rest: each step checked whole.
+        const std::vector<std::vector<std::size_t>> steps = {{1, 2}, {1}, {0, 1, 3}};
+        for (const auto& flips : steps) {
+            for (std::size_t i : flips) records[i].SetDeleted(!records[i].Deleted());
+            const std::vector<TreeNode*> changed = quick.UpdateNodeCounts(records, flips);
+            full.UpdateNodeCounts(records);
+            EXPECT_EQ(Dump(quick), Dump(full)) << "key " << key;
+            EXPECT_NE(std::find(changed.begin(), changed.end(), quick.DeletedNode()),
+                      changed.end());
+        }
+    }
 }
 
 class NodeDelete : public ::testing::Test {
