@@ -392,6 +392,20 @@ TEST_F(Editing, ASaveThatFailsNamesTheFileAndLeavesEverythingAsItWas) {
     EXPECT_TRUE(On("actSave"));  // not left busy
 }
 
+TEST_F(Editing, LoadingWithUnsavedDeletionsAsksFirstAndYesOpensSaveAs) {
+    w->pnlTree->SelectNode(Leaf("17(Sat)", "dave", 1));
+    Run("actDelete");
+    const QString question = FromCp932(w->Messages()[MessageText::AskSaveDeletions]);
+    for (bool yes : {false, true}) {
+        DialogDriver driver({}, yes);  // every file dialog cancelled
+        Run("actLoad");
+        EXPECT_EQ(driver.messages, QStringList({question}));
+        EXPECT_EQ(driver.fileDialogs,
+                  yes ? QStringList({"SaveDialog1", "OpenDialog1"}) : QStringList({"OpenDialog1"}));
+    }
+    EXPECT_EQ(S().PendingDeletions, 1);  // both dialogs cancelled: the log is still open as it was
+}
+
 TEST_F(Editing, ClosingWithUnsavedDeletionsAsksAndYesSavesAs) {
     w->pnlTree->SelectNode(Leaf("17(Sat)", "dave", 1));
     Run("actDelete");
