@@ -27,6 +27,8 @@ void LogTree::SetTexts(std::string deletedNodeText, std::string countUnitText) {
 }
 
 void LogTree::Clear() {
+    leafStart_.clear();
+    leafList_.clear();
     root_.children_.clear();
     nodes_.clear();
     siblings_.clear();
@@ -200,6 +202,8 @@ LogTree::BuildResult LogTree::BuildTree(const std::vector<LogData>& records, std
     BuildResult result;
     const bool full = firstNew == 0;
     TreeNode* bin = nullptr;  // the deleted-messages node, kept out of the sort
+    leafStart_.clear();  // new entries and nodes: made again when next needed
+    leafList_.clear();
     if (full) {
         Clear();
         treeKey_ = nextTreeKey_;
@@ -306,6 +310,54 @@ void LogTree::UpdateNodeCounts(const std::vector<LogData>& records) {
         node->count_ = NodeMessageCount(node, records);
         node->text_ = CountedLabel(node->label_, node->count_, countUnitText_);
     });
+}
+
+void LogTree::BuildLeafMap(std::size_t recordCount) {
+    leafStart_.assign(recordCount + 1, 0);
+    std::vector<TreeNode*> leaves;
+    ForEachNode([&](TreeNode* node) {
+        if (node->HasChildren() || IsDeletedNode(node)) return;
+        const std::vector<std::size_t>* entries = Entries(node);
+        if (!entries) return;
+        leaves.push_back(node);
+        for (std::size_t i : *entries) {
+            if (i < recordCount) ++leafStart_[i + 1];
+        }
+    });
+    for (std::size_t i = 0; i < recordCount; ++i) leafStart_[i + 1] += leafStart_[i];
+    leafList_.resize(leafStart_[recordCount]);
+    std::vector<std::size_t> next(leafStart_.begin(), leafStart_.end() - 1);
+    for (TreeNode* node : leaves) {
+        for (std::size_t i : *Entries(node)) {
+            if (i < recordCount) leafList_[next[i]++] = node;
+        }
+    }
+}
+
+std::vector<TreeNode*> LogTree::UpdateNodeCounts(const std::vector<LogData>& records,
+                                                 const std::vector<std::size_t>& flipped) {
+    std::vector<TreeNode*> changed;
+    if (flipped.empty() || !deletedNode_) return changed;
+    if (leafStart_.size() != records.size() + 1) BuildLeafMap(records.size());
+    int bin = 0;
+    for (std::size_t i : flipped) {
+        if (i >= records.size()) continue;
+        const int step = records[i].Deleted() ? -1 : 1;  // for the leaves that list it
+        bin -= step;
+        for (std::size_t k = leafStart_[i]; k < leafStart_[i + 1]; ++k) {
+            TreeNode* leaf = leafList_[k];
+            if (leaf->count_ < 0) leaf->count_ = 0;
+            leaf->count_ += step;
+            changed.push_back(leaf);
+        }
+    }
+    deletedNode_->count_ = std::max(deletedNode_->count_, 0) + bin;
+    changed.push_back(deletedNode_);
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    for (TreeNode* node : changed)
+        node->text_ = CountedLabel(node->label_, node->count_, countUnitText_);
+    return changed;
 }
 
 TreeNode* LogTree::ChildWithText(const TreeNode* parent, std::string_view text) const {

@@ -84,6 +84,11 @@ public:
     int NodeMessageCount(const TreeNode* node, const std::vector<LogData>& records) const;
     // Relabels every leaf with its count. Run after a Deleted flag changed.
     void UpdateNodeCounts(const std::vector<LogData>& records);
+    // The same for the records whose Deleted flag flipped since the last count,
+    // each named once: only the leaves that list them and the deleted-messages
+    // node change, by one per flip. Returns the nodes relabelled, each once.
+    std::vector<TreeNode*> UpdateNodeCounts(const std::vector<LogData>& records,
+                                            const std::vector<std::size_t>& flipped);
 
     bool IsDeletedNode(const TreeNode* node) const { return node && node == deletedNode_; }
     TreeNode* DeletedNode() const { return deletedNode_; }
@@ -139,6 +144,8 @@ private:
     void ResetLastPath();
     const std::vector<std::size_t>* Entries(const TreeNode* node) const;
     void AddDeletedNode(TreeNode* node);
+    // For every record, the leaves whose index entries name it (once per entry).
+    void BuildLeafMap(std::size_t recordCount);
 
     int treeKey_ = tkDateUser;
     int nextTreeKey_ = tkDateUser;
@@ -151,6 +158,10 @@ private:
     std::size_t nodeCount_ = 0;
     std::unordered_map<SiblingKey, TreeNode*, SiblingHash, SiblingEqual> siblings_;
     MessageIndex index_;
+    // Made on the first flip after a build: record i's leaves are
+    // leafList_[leafStart_[i] .. leafStart_[i + 1]).
+    std::vector<std::size_t> leafStart_;
+    std::vector<TreeNode*> leafList_;
     // The last path added, in the order of its levels, and its nodes.
     std::array<std::string, 4> lastPath_;
     std::array<TreeNode*, 4> lastNodes_ = {};

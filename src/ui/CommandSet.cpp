@@ -114,6 +114,17 @@ bool CommandSet::IsBuilt(const QString& name) const {
     return a != nullptr && a->property("built").toBool();
 }
 
+QAction* CommandSet::MarkBuilt(const QString& name) {
+    QAction* a = Action(name);
+    if (a == nullptr) return nullptr;
+    if (!a->property("built").toBool()) {
+        a->setProperty("built", true);
+        a->setToolTip(QString());
+        a->setEnabled(a->property("ruleEnabled").toBool());
+    }
+    return a;
+}
+
 void CommandSet::SetEnabled(const QString& name, bool rule) {
     QAction* a = Action(name);
     if (a == nullptr) return;

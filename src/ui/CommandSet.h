@@ -30,6 +30,8 @@ public:
     // Enables a command when `rule` allows it and it is built. The rule's own answer
     // stays readable in the action's "ruleEnabled" property.
     void SetEnabled(const QString& name, bool rule);
+    // A command group has taken the command on: it follows its rule from now on.
+    QAction* MarkBuilt(const QString& name);
 
     QToolBar* ToolBar1 = nullptr;
     QLabel* lblLogList = nullptr;

@@ -61,11 +61,23 @@ QModelIndex LogTreeModel::IndexOf(const TreeNode* node) const {
 }
 
 void LogTreeModel::LabelsChanged() {
-    // Every node may have a new label; tell the view about all of them.
-    tree_.ForEachNode([this](TreeNode* n) {
+    // Every leaf may have a new label. One notice per run of siblings: a large
+    // tree has thousands of leaves, and a delete must not wait for a notice each.
+    auto siblings = [this](std::size_t count, auto child) {
+        if (count > 0)
+            emit dataChanged(IndexOf(child(0)), IndexOf(child(count - 1)), {Qt::DisplayRole});
+    };
+    siblings(tree_.RootCount(), [this](std::size_t i) { return tree_.Root(i); });
+    tree_.ForEachNode([&](TreeNode* n) {
+        siblings(n->ChildCount(), [n](std::size_t i) { return n->Child(i); });
+    });
+}
+
+void LogTreeModel::NodesChanged(const std::vector<TreeNode*>& nodes) {
+    for (const TreeNode* n : nodes) {
         const QModelIndex i = IndexOf(n);
         emit dataChanged(i, i, {Qt::DisplayRole});
-    });
+    }
 }
 
 void LogTreeModel::SetSelected(const TreeNode* node) {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QAbstractItemModel>
+
 #include <QColor>
+#include <vector>
 
 #include "browse/LogTree.h"
 
@@ -31,6 +33,8 @@ public:
     }
     void EndRebuild() { endResetModel(); }
     // Labels changed (counts), the shape did not.
+    // These nodes have new labels.
+    void NodesChanged(const std::vector<TreeNode*>& nodes);
     void LabelsChanged();
     // Which node shows its selected picture.
     void SetSelected(const TreeNode* node);

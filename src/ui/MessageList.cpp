@@ -80,6 +80,24 @@ void MessageList::SelectOnly(int row) {
     scrollTo(i, QAbstractItemView::EnsureVisible);
 }
 
+void MessageList::RemoveRow(int row) {
+    filling_ = true;
+    model_->RemoveRow(row);
+    if (ToolTipIndex == row) ToolTipIndex = -1;
+    else if (ToolTipIndex > row) --ToolTipIndex;
+    filling_ = false;
+}
+
+void MessageList::AddToSelection(int row) {
+    if (row < 0 || row >= RowCount()) return;
+    filling_ = true;
+    const QModelIndex i = model_->index(row, 0);
+    selectionModel()->select(i, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(i, QItemSelectionModel::NoUpdate);
+    scrollTo(model_->index(FirstSelectedRow(), 0), QAbstractItemView::EnsureVisible);
+    filling_ = false;
+}
+
 void MessageList::SelectEnd(bool top) {
     if (RowCount() == 0) return;
     SelectOnly(top ? 0 : RowCount() - 1);

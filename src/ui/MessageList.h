@@ -30,6 +30,12 @@ public:
     std::vector<int> SelectedRows() const;
     int FirstSelectedRow() const;
     void SelectOnly(int row);
+    // Takes a row out of the list; the other selected rows stay selected. Quiet:
+    // the caller shows what the list selects afterwards.
+    void RemoveRow(int row);
+    // Adds a row to the selection and makes it the current row, with the first
+    // selected row scrolled into view. Quiet as RemoveRow.
+    void AddToSelection(int row);
 
     // A click on a column title: sort by it and mark its title.
     void lvLogColumnClick(int column);

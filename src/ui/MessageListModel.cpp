@@ -43,6 +43,13 @@ void MessageListModel::SetRows(std::vector<ListRow> rows) {
     endResetModel();
 }
 
+void MessageListModel::RemoveRow(int row) {
+    if (row < 0 || row >= rowCount()) return;
+    beginRemoveRows({}, row, row);
+    rows_.erase(rows_.begin() + row);
+    endRemoveRows();
+}
+
 void MessageListModel::Sort(int column, int upDown) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> order(rows_.size());

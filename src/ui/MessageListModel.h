@@ -22,6 +22,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     void SetRows(std::vector<ListRow> rows);
+    // Takes one row out; the selection of the other rows stays with them.
+    void RemoveRow(int row);
     const ListRow& Row(int row) const { return rows_[static_cast<std::size_t>(row)]; }
     std::vector<ListRow>& Rows() { return rows_; }
     // Sorts the rows; selections and the current row follow their rows.

@@ -129,6 +129,11 @@ void TreePane::UpdateNodeCounts(const std::vector<LogData>& records) {
     model_->LabelsChanged();
 }
 
+void TreePane::UpdateNodeCounts(const std::vector<LogData>& records,
+                                const std::vector<std::size_t>& flipped) {
+    model_->NodesChanged(tree_.UpdateNodeCounts(records, flipped));
+}
+
 void TreePane::SelectNode(TreeNode* node) {
     if (node == nullptr) {
         tvLog->setCurrentIndex(QModelIndex());

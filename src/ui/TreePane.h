@@ -32,6 +32,10 @@ public:
     void Clear();
     // Counts changed (a delete or undelete): relabel the leaves.
     void UpdateNodeCounts(const std::vector<LogData>& records);
+    // The same after the Deleted flags of `flipped` changed, relabelling only what
+    // they touch.
+    void UpdateNodeCounts(const std::vector<LogData>& records,
+                          const std::vector<std::size_t>& flipped);
 
     // Selects a node (null clears) and scrolls it into view; fires Changed unless detached.
     void SelectNode(TreeNode* node);

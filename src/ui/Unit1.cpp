@@ -21,14 +21,19 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "browse/CommandRules.h"
 #include "browse/ListRows.h"
 #include "browse/ViewText.h"
 #include "settings/LanguageRules.h"
 #include "ui/ColourBox.h"
 #include "ui/CommandSet.h"
+#include "ui/CopyCommands.h"
+#include "ui/EditCommands.h"
 #include "ui/MessageList.h"
 #include "ui/MessageListModel.h"
 #include "ui/MessageView.h"
+#include "ui/NavigateCommands.h"
+#include "ui/SaveCommands.h"
 #include "ui/SettingsPage.h"
 #include "ui/TreePane.h"
 #include "ui/UiText.h"
@@ -90,7 +95,6 @@ TForm1::TForm1(StartOptions options, QWidget* parent)
     ConnectCommands();
     ConnectSettings();
 
-    for (const char* n : {"actSave", "actSaveAs", "actDelete", "actUnDelete"}) commands_->SetEnabled(n, false);
     tsSetting->PageControl2->setCurrentWidget(tsSetting->tsFont);
     PageControl1->setCurrentWidget(tsMain);
     view->lblHeader->clear();
@@ -171,28 +175,22 @@ void TForm1::ConnectCommands() {
     on("actJapanese", &TForm1::actJapaneseExecute);
     on("actEnglish", &TForm1::actEnglishExecute);
     on("actToolTipDisp", &TForm1::actToolTipDispExecute);
-    connect(Action("actAllOpen"), &QAction::triggered, this, [this] {
-        pnlTree->ExpandAll();
-        if (TreeNode* n = pnlTree->Selected()) pnlTree->SelectNode(n);
-    });
-    connect(Action("actAllClose"), &QAction::triggered, this, [this] { pnlTree->CollapseAll(); });
-    connect(Action("actSelectOpen"), &QAction::triggered, this, [this] {
-        TreeNode* n = pnlTree->Selected();
-        if (n != nullptr && n->HasChildren()) {
-            pnlTree->ExpandNode(n, true);
-            pnlTree->tvLog->scrollTo(pnlTree->tvLog->currentIndex());
-        }
-    });
-    connect(Action("actSelectClose"), &QAction::triggered, this, [this] {
-        TreeNode* n = pnlTree->Selected();
-        if (n != nullptr && n->HasChildren()) pnlTree->CollapseNode(n, true);
-    });
-    connect(Action("actFolderUp"), &QAction::triggered, this, [this] {
-        TreeNode* n = pnlTree->Selected();
-        if (n != nullptr && n->Parent() != nullptr) pnlTree->SelectNode(n->Parent());
-    });
-    connect(Action("actListTop"), &QAction::triggered, this, [this] { lvLog->ListTop(); });
-    connect(Action("actListBottom"), &QAction::triggered, this, [this] { lvLog->ListBottom(); });
+
+    CommandContext context;
+    context.window = this;
+    context.ops = this;
+    context.session = &session_;
+    context.ui = ui_.get();
+    context.commands = commands_;
+    context.tree = pnlTree;
+    context.list = lvLog;
+    context.view = view;
+    context.settings = tsSetting;
+    context.timReload = timReload;
+    save_ = std::make_unique<SaveCommands>(context);
+    edit_ = std::make_unique<EditCommands>(context);
+    copy_ = std::make_unique<CopyCommands>(context);
+    navigate_ = std::make_unique<NavigateCommands>(context);
 
     // The edit menu and the pop-ups recompute the command state before they open.
     connect(commands_->mnuEdit, &QMenu::aboutToShow, this, &TForm1::UpdateCommandState);
@@ -265,22 +263,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::FormCloseQuery() {
     timReload->stop();
     WriteSettings();
-    if (session_.PendingDeletions != 0) {
-        QMessageBox box(QMessageBox::Question, kProgramName, ui_->MessageText("String00"),
-                        QMessageBox::Yes | QMessageBox::No, this);
-        box.setObjectName("MessageBox");
-        if (box.exec() == QMessageBox::Yes) Action("actSaveAs")->trigger();
-    } else if (tsSetting->chkAutoEncode->isChecked() && !session_.records.empty()) {
-        actReloadExecute();
-        timReload->stop();
-        if (NeedsEncryptionAtExit(session_.records, tsSetting->SaveType(), true, 0)) {
-            WriteOptions opts;
-            opts.saveType = tsSetting->SaveType();
-            opts.headerEncode = tsSetting->chkHeaderEncode->isChecked();
-            opts.dustBox = tsSetting->chkDustBox->isChecked();
-            session_.WriteLog(session_.LogFileName, opts);
-        }
-    }
+    save_->AtClose();
     // Tearing the controls down must not refill or re-render anything.
     pnlTree->SetDetached(true);
     lvLog->disconnect(this);
@@ -314,6 +297,13 @@ bool TForm1::LoadLog(const QString& fileName, bool full) {
         if (!session_.LogFileName.empty()) timReload->start();
         return true;
     }
+    ShowRead(r, before);
+    timReload->start();
+    SetBusy(true);
+    return true;
+}
+
+void TForm1::ShowRead(const LoadResult& r, std::size_t before) {
     if (r.fullRead || session_.records.size() < before) {
         // Replaced, or the last block was taken back: the tree's indexes are stale.
         BuildTree(0);
@@ -325,11 +315,6 @@ bool TForm1::LoadLog(const QString& fileName, bool full) {
             FillList(std::max<std::size_t>(r.firstNew, 1));
     }
     UpdateStatusBar();
-    timReload->start();
-    commands_->SetEnabled("actSave", !session_.ReadOnlyMode);
-    commands_->SetEnabled("actSaveAs", !session_.ReadOnlyMode);
-    SetBusy(true);
-    return true;
 }
 
 void TForm1::CloseLog() {
@@ -349,9 +334,6 @@ void TForm1::SetCurrentFile() {
     QString caption = QString(kProgramName) + " - " + name;
     if (session_.ReadOnlyMode) caption += " (ReadOnly)";
     setWindowTitle(caption);
-    const bool writable = !session_.ReadOnlyMode;
-    for (const char* n : {"actDelete", "actUnDelete", "actSaveSelect", "actDeleteSelect"})
-        commands_->SetEnabled(n, writable);
     const QString suffix = QFileInfo(name).suffix();
     const std::string dotted = suffix.isEmpty() ? std::string() : "." + ToCp932(suffix);
     dialogFilter_ = FromCp932(LogFileFilter(LanguageCode, dotted));
@@ -359,12 +341,9 @@ void TForm1::SetCurrentFile() {
 }
 
 void TForm1::SetBusy(bool enabled) {
-    commands_->SetEnabled("actLoad", enabled);
-    commands_->SetEnabled("actReload", enabled);
+    busy_ = !enabled;
     commands_->cmbLogList->setEnabled(enabled);
-    if (!session_.ReadOnlyMode) {
-        for (const char* n : {"actSave", "actSaveAs", "actSaveSelect"}) commands_->SetEnabled(n, enabled);
-    }
+    UpdateCommandState();
 }
 
 void TForm1::BuildTree(std::size_t firstNew) {
@@ -492,23 +471,22 @@ QString TForm1::ToolTipOf(int row) {
 // ---------------------------------------------------------------- command state and status
 
 void TForm1::UpdateCommandState() {
-    const bool hasText = view->reLog->textCursor().hasSelection();
-    commands_->SetEnabled("actCopy", hasText);
-    commands_->SetEnabled("actCopy2", hasText);
+    SelectionState state;
+    state.logOpen = !session_.LogFileName.empty();
+    state.readOnly = session_.ReadOnlyMode;
+    state.busy = busy_;
     TreeNode* node = pnlTree->Selected();
-    const bool isDeleted = pnlTree->Tree().IsDeletedNode(node);
-    const bool nodeRule = node != nullptr && !isDeleted;
-    for (const char* n : {"actSaveSelect", "actDeleteSelect", "actSelectOpen", "actSelectClose"})
-        commands_->SetEnabled(n, nodeRule);
+    state.nodeSelected = node != nullptr;
+    state.deletedNodeSelected = pnlTree->Tree().IsDeletedNode(node);
     const int first = lvLog->FirstSelectedRow();
-    const bool messageRow = first >= 0 && lvLog->Model()->Row(first).IsMessageRow();
-    bool del = false, undel = false;
-    if (messageRow && node != nullptr) {
-        del = !isDeleted && !session_.ReadOnlyMode;
-        undel = isDeleted && !session_.ReadOnlyMode;
+    state.rowSelected = first >= 0;
+    state.firstRowIsMessage = first >= 0 && lvLog->Model()->Row(first).IsMessageRow();
+    state.viewHasSelection = view->reLog->textCursor().hasSelection();
+    const EnabledCommands on = EnabledFor(state);
+    for (std::size_t i = 0; i < kCommandCount; ++i) {
+        const auto c = static_cast<Command>(i);
+        commands_->SetEnabled(CommandName(c), on[c]);
     }
-    commands_->SetEnabled("actDelete", del);
-    commands_->SetEnabled("actUnDelete", undel);
 }
 
 void TForm1::UpdateStatusBar() {

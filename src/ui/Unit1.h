@@ -11,6 +11,7 @@
 
 #include "logstore/LogSession.h"
 #include "settings/LanguageSchema.h"
+#include "ui/CommandContext.h"
 #include "ui/GuiSessionUi.h"
 
 class QAction;
@@ -23,7 +24,11 @@ class QTimer;
 namespace qx::ui {
 
 class CommandSet;
+class CopyCommands;
+class EditCommands;
 class MessageList;
+class NavigateCommands;
+class SaveCommands;
 class MessageView;
 class SettingsPage;
 class TForm2;
@@ -39,7 +44,7 @@ struct StartOptions {
     QString rawCommandLine;  // the whole command line, for an unquoted path with blanks
 };
 
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public WindowOps {
     Q_OBJECT
 public:
     explicit TForm1(StartOptions options, QWidget* parent = nullptr);
@@ -56,12 +61,15 @@ public:
     bool SearchShown = false;
 
     // ---- operations
-    bool LoadLog(const QString& fileName, bool full);
-    void CloseLog();
+    bool LoadLog(const QString& fileName, bool full) override;
+    void CloseLog() override;
+    void ShowRead(const LoadResult& result, std::size_t before) override;
     void SetCurrentFile();
-    void SetBusy(bool enabled);
-    void UpdateCommandState();
-    void UpdateStatusBar();
+    // Off while a read or write runs: the commands that would start another.
+    void SetBusy(bool enabled) override;
+    bool Busy() const { return busy_; }
+    void UpdateCommandState() override;
+    void UpdateStatusBar() override;
     void BuildTree(std::size_t firstNew);
     void FillList(std::size_t firstNew);
     void ShowSelectedMessages();
@@ -71,18 +79,18 @@ public:
     void AddToHistory(const std::string& path, bool append);
     QStringList HistoryEntries() const;
     QString StatusText(int panel) const;
-    QString DialogFilter() const { return dialogFilter_; }
-    QString DefaultExt() const { return defaultExt_; }
+    QString DialogFilter() const override { return dialogFilter_; }
+    QString DefaultExt() const override { return defaultExt_; }
 
     // ---- handlers
-    void tvLogChange();
+    void tvLogChange() override;
     void tvLogClick();
     void cmbTreeKeyChange();
-    void lvLogChange();
+    void lvLogChange() override;
     void lvLogDblClick();
     void timReloadTimer();
     void actLoadExecute();
-    void actReloadExecute();
+    void actReloadExecute() override;
     void actExitExecute();
     void actAboutExecute();
     void actSettingExecute();
@@ -95,6 +103,7 @@ public:
 
     // ---- controls
     CommandSet* Commands() const { return commands_; }
+    SaveCommands* Saving() const { return save_.get(); }
     QAction* Action(const QString& name) const;
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
@@ -135,6 +144,11 @@ private:
     std::unique_ptr<GuiSessionUi> ui_;
     LogSession session_;
     CommandSet* commands_ = nullptr;
+    std::unique_ptr<SaveCommands> save_;
+    std::unique_ptr<EditCommands> edit_;
+    std::unique_ptr<CopyCommands> copy_;
+    std::unique_ptr<NavigateCommands> navigate_;
+    bool busy_ = false;
     std::vector<std::string> history_;
     QString dialogFilter_;
     QString defaultExt_ = "log";

@@ -11,6 +11,7 @@
 
 #include "ui/CommandSet.h"
 #include "ui/MessageList.h"
+#include "ui/SaveCommands.h"
 #include "ui/SettingsPage.h"
 #include "ui/UiText.h"
 #include "ui/Unit1.h"
@@ -21,19 +22,6 @@ namespace {
 
 constexpr const char* kProgramName = "Quillorix";
 constexpr const char* kVersion = "2.18";
-
-// "desc|patterns|desc|patterns" as Qt's name filters "desc (patterns)".
-QStringList QtFilters(const QString& filter) {
-    const QStringList parts = filter.split('|');
-    QStringList out;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(';', ' ');
-        if (patterns == "*.*") patterns = "*";
-        out << parts[i] + " (" + patterns + ")";
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -52,19 +40,14 @@ void TForm1::actReloadExecute() {
 }
 
 void TForm1::actLoadExecute() {
-    if (session_.PendingDeletions != 0) {
-        QMessageBox box(QMessageBox::Question, kProgramName, ui_->MessageText("String00"),
-                        QMessageBox::Yes | QMessageBox::No, this);
-        box.setObjectName("MessageBox");
-        if (box.exec() == QMessageBox::Yes) Action("actSaveAs")->trigger();
-    }
+    save_->AskToSavePendingDeletions();
     const QString folder = session_.LogFileName.empty() ? ExeFolder
                                                         : QFileInfo(FromPath(session_.LogFileName)).absolutePath();
     QFileDialog dialog(this, QString(), folder);
     dialog.setObjectName("OpenDialog1");
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(QtFilters(dialogFilter_));
-    dialog.setOption(QFileDialog::DontUseNativeDialog, qEnvironmentVariableIsSet("QT_QPA_PLATFORM"));
+    dialog.setNameFilters(QtNameFilters(dialogFilter_));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, UseOwnFileDialogs());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     session_.CurrentPassword.clear();
     if (!LoadLog(dialog.selectedFiles().front(), true)) CloseLog();

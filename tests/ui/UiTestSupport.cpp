@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -72,7 +74,32 @@ void DialogDriver::Poll() {
         form->edtPassword->setText(parts.front());
         if (!form->edtPassword2->isHidden()) form->edtPassword2->setText(parts.back());
         form->btnPassword->click();
+    } else if (auto* fileDialog = qobject_cast<QFileDialog*>(modal)) {
+        if (fileDialog->property("answered").toBool()) return;  // its accept is on the way
+        fileDialog->setProperty("answered", true);
+        fileDialogs << fileDialog->objectName();
+        const QString path = files.isEmpty() ? QString() : files.takeFirst();
+        if (path.isEmpty()) {
+            fileDialog->reject();
+        } else {
+            fileDialog->selectFile(path);
+            // Accepting may ask whether to replace the file; that box must find this
+            // timer free to answer it, so the accept runs after this poll.
+            QTimer::singleShot(0, fileDialog, [fileDialog] { static_cast<QDialog*>(fileDialog)->accept(); });
+        }
+    } else if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+        inputPrompts << input->labelText();
+        if (inputs.isEmpty()) {
+            input->reject();
+        } else {
+            input->setTextValue(inputs.takeFirst());
+            input->accept();
+        }
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        if (qobject_cast<QFileDialog*>(box->parentWidget()) != nullptr) {
+            box->button(QMessageBox::Yes)->click();  // replace the chosen file
+            return;
+        }
         messages << box->text();
         QAbstractButton* yes = box->button(QMessageBox::Yes);
         if (answerYes_ && yes != nullptr) yes->click();

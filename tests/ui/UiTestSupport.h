@@ -8,9 +8,15 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "ui/Unit1.h"
+
+// Readable failure messages for Qt texts.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace qx::ui::test {
 
@@ -36,6 +42,13 @@ public:
     explicit DialogDriver(QStringList passwords = {}, bool answerYes = false);
     QStringList messages;     // texts of the message boxes, in order
     int passwordPrompts = 0;  // how often the password dialog was shown
+    // File dialogs take these paths in turn (an empty one, or none left, cancels);
+    // the question whether to replace an existing file is answered Yes.
+    QStringList files;
+    QStringList fileDialogs;  // object names of the file dialogs shown
+    // Input boxes take these values in turn (none left: cancel).
+    QStringList inputs;
+    QStringList inputPrompts;  // their prompts
 
 private:
     void Poll();

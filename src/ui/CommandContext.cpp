@@ -1,0 +1,41 @@
+#include "ui/CommandContext.h"
+
+#include <QAction>
+#include <QWidget>
+#include <exception>
+
+#include "ui/CommandSet.h"
+#include "ui/GuiSessionUi.h"
+
+namespace qx::ui {
+
+void CommandContext::Register(const char* action, std::function<void()> handler) const {
+    QAction* a = commands->MarkBuilt(action);
+    if (a == nullptr) return;
+    QWidget* owner = window;
+    QObject::connect(a, &QAction::triggered, owner, [owner, handler = std::move(handler)] {
+        try {
+            handler();
+        } catch (const std::exception& e) {
+            ShowPlainMessage(owner, QString::fromLocal8Bit(e.what()));
+        }
+    });
+}
+
+QStringList QtNameFilters(const QString& filter) {
+    const QStringList parts = filter.split('|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        if (patterns == "*.*") patterns = "*";
+        out << parts[i] + " (" + patterns + ")";
+    }
+    return out;
+}
+
+bool UseOwnFileDialogs() {
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+}  // namespace qx::ui
