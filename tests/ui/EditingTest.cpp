@@ -1,7 +1,11 @@
 // Editing in the main window: deleting and restoring, moving through the tree,
 // saving, the questions at load and close, and copying out of the view.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -14,6 +18,7 @@
 #include <QTreeView>
 
 #include "UiTestSupport.h"
+#include "platform/ReplaceFile.h"
 #include "ui/CommandSet.h"
 #include "ui/MessageList.h"
 #include "ui/MessageListModel.h"
@@ -274,7 +279,7 @@ TEST_F(Editing, SaveWritesOverTheLogWithoutTheDeletedMessagesAndReadsItAgain) {
               0);
     EXPECT_EQ(Node({"2007", "03", "17(Sat)", Counted("dave", 0)}), nullptr);  // built afresh
     EXPECT_TRUE(On("actLoad"));  // the busy state ended
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(LogSession::TempPathFor(ToPath(log)))));
+    EXPECT_TRUE(sys::TempFilesFor(ToPath(log)).empty());
 }
 
 // Notes what the window offers while the progress window is up.
@@ -376,13 +381,15 @@ TEST_F(Editing, ASaveThatFailsNamesTheFileAndLeavesEverythingAsItWas) {
     w->LoadLog(locked, true);
     w->pnlTree->SelectNode(Leaf("17(Sat)", "dave", 1));
     Run("actDelete");
-    // Permissions do not stop root, a folder in the temporary file's place does.
-    QDir().mkpath(QString::fromStdString(LogSession::TempPathFor(ToPath(locked))));
-    QFile::setPermissions(folder.File("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    // Permissions do not stop root; a file size limit does (a disk that is full).
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit before {};
+    getrlimit(RLIMIT_FSIZE, &before);
+    const rlimit tiny{64, before.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &tiny);
     DialogDriver driver;
     Run("actSave");
-    QFile::setPermissions(folder.File("locked"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    setrlimit(RLIMIT_FSIZE, &before);
     ASSERT_EQ(driver.messages.size(), 1);
     EXPECT_TRUE(driver.messages[0].contains(locked)) << driver.messages[0].toStdString();
     EXPECT_EQ(ReadAll(locked), Join({0, 1, 2, 3, 4, 5, 6, 7, 8}));
@@ -390,6 +397,7 @@ TEST_F(Editing, ASaveThatFailsNamesTheFileAndLeavesEverythingAsItWas) {
     EXPECT_TRUE(S().records[6].Deleted());
     EXPECT_EQ(S().PendingDeletions, 1);
     EXPECT_TRUE(On("actSave"));  // not left busy
+    EXPECT_TRUE(sys::TempFilesFor(ToPath(locked)).empty());
 }
 
 TEST_F(Editing, LoadingWithUnsavedDeletionsAsksFirstAndYesOpensSaveAs) {
