@@ -607,6 +607,7 @@ bool LogSession::CheckBodyPassword() {
 
 void LogSession::CloseLog() {
     saveStream_.reset();
+    written_ = Written{};
     records.clear();
     PendingDeletions = 0;
     LogFileName.clear();
@@ -648,6 +649,12 @@ LoadResult LogSession::LoadLog(const std::string& fileName, std::uint64_t startO
         return result;
     }
     vanishedReported_ = false;
+    if (startOffset == 0 && AdoptWritten(fileName)) {
+        result.fullRead = true;
+        result.tookSaved = true;
+        return result;
+    }
+    written_.valid = false;
     if (info.isDirectory) {
         ui_.ShowError("Cannot read " + Bracketed(fileName) + ": it is a folder, not a log file");
         result.status = LoadStatus::Unreadable;
@@ -1141,6 +1148,45 @@ bool LogSession::LastBlockGoesOn(sys::InputFile& in) const {
     return !IsTopSeparator(first);
 }
 
+bool LogSession::AdoptWritten(const std::string& fileName) {
+    const Written w = written_;
+    written_.valid = false;
+    if (!w.valid || fileName != w.file || records.size() != w.recordCount || PendingDeletions != w.pendingDeletions) {
+        return false;
+    }
+    // Still the file that save left, untouched since.
+    const sys::FileInfo now = sys::Stat(fileName);
+    if (!now.SameFileAs(w.info) || now.size != w.info.size || now.modifiedNs != w.info.modifiedNs) return false;
+    std::string fingerprint(static_cast<std::size_t>(std::min<std::uint64_t>(kFingerprint, now.size)), '\0');
+    sys::InputFile in;
+    if (!in.Open(fileName) ||
+        in.ReadAt(now.size - fingerprint.size(), fingerprint.data(), fingerprint.size()) !=
+            static_cast<long long>(fingerprint.size())) {
+        return false;
+    }
+
+    saveStream_.reset();
+    if (tail_.valid) {
+        const auto before = records.begin() + static_cast<std::ptrdiff_t>(tail_.recordCount);
+        tail_.recordCount -= static_cast<std::size_t>(
+            std::count_if(records.begin(), before, [](const LogData& r) { return r.Deleted(); }));
+        tail_.offset = w.tailOffset;
+    }
+    records.erase(std::remove_if(records.begin(), records.end(), [](const LogData& r) { return r.Deleted(); }),
+                  records.end());
+    PendingDeletions = 0;
+    LoadedSize = now.size;
+    loadedDevice_ = now.device;
+    loadedInode_ = now.inode;
+    loadedModifiedNs_ = now.modifiedNs;
+    loadedFingerprint_ = std::move(fingerprint);
+    LogFolder = sys::FolderOf(fileName);
+    ReadOnlyMode = ForceReadOnly || sys::IsReadOnly(fileName);
+    LogFileName = fileName;
+    suppressPasswordPrompt_ = false;
+    return true;
+}
+
 bool LogSession::IsTentative(std::size_t index) const {
     return tail_.valid && tail_.produced && index == tail_.recordCount;
 }
@@ -1148,6 +1194,7 @@ bool LogSession::IsTentative(std::size_t index) const {
 void LogSession::SetDeleted(std::size_t index, bool flag) {
     if (index >= records.size() || records[index].Deleted() == flag) return;
     if (saveStream_ && index < saveStream_->next) saveStream_.reset();
+    written_.valid = false;
     records[index].SetDeleted(flag);
     PendingDeletions += flag ? 1 : -1;
 }
@@ -1274,6 +1321,7 @@ void LogSession::FeedSaveStream(sys::InputFile& in) {
 
 WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteOptions& options,
                                      const SelectionFilter* filter, LoadResult* catchUp) {
+    written_.valid = false;
     // A save begun during the read goes on where it stopped, if it is this save.
     std::unique_ptr<SaveStream> st = std::move(saveStream_);
     if (st && (filter != nullptr || st->target != targetFile || st->options != options || !st->out().IsOpen() ||
@@ -1461,6 +1509,7 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     // The temporary file stays open, and so locked against the sweeping of
     // stale ones, until it has taken the target's place.
     if (!out.Sync()) return failWrite();
+    const std::uint64_t writtenBytes = out.Position();
 
     if (wholeLog && options.dustBox && sys::FileExists(realTarget)) {
         if (!sys::CopyToTrash(realTarget, &reason)) {
@@ -1517,6 +1566,20 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
                 ++quiet;
             }
             sys::SleepMs(10);
+        }
+    }
+    // A plain save of plain records writes each as it was read: reading the new
+    // file again would give back the records not deleted, unchanged, unless the
+    // messenger added to it meanwhile.
+    if (replacingLog && wholeLog && plainSave && headerMode == kModePlain && carryError.empty() &&
+        copied == LoadedSize && !records.empty() &&
+        (!tail_.valid || (tail_.produced && tentativeMarked && !records[tail_.recordCount].Deleted()))) {
+        const bool asRead = std::all_of(records.begin(), records.end(), [](const LogData& r) {
+            return r.Deleted() || (r.HeaderMode() == kModePlain && !r.HeaderEncrypted() && r.BodyMode() == kModePlain);
+        });
+        const sys::FileInfo now = sys::Stat(realTarget);
+        if (asRead && now.isRegular && now.size == writtenBytes) {
+            written_ = {true, LogFileName, now, records.size(), PendingDeletions, tentativeAt};
         }
     }
     lock.Unlock();

@@ -29,6 +29,9 @@ struct LoadResult {
     // Records before firstNew whose text grew because a block that was still being
     // written when the last read ended has now been read whole (or -1 for none).
     long long changedRecord = -1;
+    // A full load of the file just saved over took the saved records instead
+    // of reading them again: they are that file's text.
+    bool tookSaved = false;
     bool ok() const { return status == LoadStatus::Ok; }
     bool added(std::size_t count) const { return fullRead || firstNew < count; }
 };
@@ -151,8 +154,22 @@ private:
     // still being written) rather than start a new one.
     bool LastBlockGoesOn(sys::InputFile& in) const;
 
+    // What the last save over the open log wrote, when that file holds exactly
+    // the text of the records not deleted, as they stand: a full read of it
+    // would give those records again, so it takes them instead (AdoptWritten).
+    struct Written {
+        bool valid = false;
+        std::string file;              // the log's name when it was saved
+        sys::FileInfo info;            // the new file as the save left it
+        std::size_t recordCount = 0;   // records and deletions then
+        int pendingDeletions = 0;
+        std::uint64_t tailOffset = 0;  // where the last block read starts in it
+    };
+    bool AdoptWritten(const std::string& fileName);
+
     SessionUi& ui_;
     Tail tail_;
+    Written written_;
     bool endedOnLineEnd_ = true;
     std::uint64_t resumeOffset_ = 0;  // where a half-written line before any block starts
     bool resumeInLongLine_ = false;   // the last read ended inside a long line before any block

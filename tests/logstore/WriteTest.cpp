@@ -437,5 +437,65 @@ TEST(EncryptionAtExit, OnlyTheLastRecordDecides) {
     }
 }
 
+TEST_F(Writing, ALoadAfterASaveOverTheLogTakesWhatAReadWouldGive) {
+    using namespace std::string_literals;
+    const std::vector<std::string> blocks = LongLogBlocks(400);  // folded blocks, lines of LF alone
+    const std::string key = MakeCipherKey("pw");
+    const std::string encryptedBody = Block(" From: x (h)\r\n  at Mon Jan  5 09:03:01 2004",
+                                            EncryptText("secret\r\n", key), kTop, std::string(36, '-') + "2");
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool takesSaved;
+    };
+    const Case cases[] = {
+        {"plain", Joined(blocks, 0, blocks.size()), true},
+        {"text in front, no line end at the end", "notes\r\n" + Joined(blocks, 0, 50) + "tail", true},
+        {"zero bytes and UTF-8 lines", Msg("a\0b (pc)"s, "Mon Jan  5 09:03:01 2004", "\xE3\x81\x82\nx\0y"s) +
+                                          Joined(blocks, 0, 20), true},
+        {"an encrypted body: read again", Joined(blocks, 0, 20) + encryptedBody, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Load(c.bytes);
+        s.CurrentPassword = "pw";
+        for (std::size_t i : {std::size_t{1}, std::size_t{7}, s.records.size() / 2}) s.SetDeleted(i, true);
+        ASSERT_EQ(s.WriteLog(log, WriteOptions{}), WriteStatus::Written);
+        const LoadResult taken = s.LoadLog(log, 0);
+        ASSERT_TRUE(taken.ok());
+        EXPECT_EQ(taken.tookSaved, c.takesSaved);
+        EXPECT_TRUE(taken.fullRead);
+        EXPECT_FALSE(s.FileChanged());
+
+        // The same as a read of the file, and so are the reads that follow.
+        auto sameAsARead = [&](const char* when) {
+            SCOPED_TRACE(when);
+            ScriptedUi u2;
+            u2.Answer("pw");
+            LogSession fresh(u2);
+            ASSERT_TRUE(fresh.LoadLog(log, 0).ok());
+            ASSERT_EQ(s.records.size(), fresh.records.size());
+            for (std::size_t i = 0; i < s.records.size(); ++i) {
+                ASSERT_EQ(RecordText(s.records[i]), RecordText(fresh.records[i])) << i;
+            }
+            EXPECT_EQ(s.LoadedSize, fresh.LoadedSize);
+            EXPECT_EQ(s.PendingDeletions, 0);
+        };
+        sameAsARead("after the save");
+        AppendFile(log, "more of the last line\r\n" + Msg("late (pc)", "Mon Jan  5 10:00:00 2004", "late"));
+        ASSERT_TRUE(s.Reload().ok());
+        sameAsARead("after an append");
+    }
+    // Anything between the save and the load makes it a read.
+    Load(Joined(blocks, 0, 30));
+    ASSERT_EQ(s.WriteLog(log, WriteOptions{}), WriteStatus::Written);
+    s.SetDeleted(2, true);
+    EXPECT_FALSE(s.LoadLog(log, 0).tookSaved);
+    ASSERT_EQ(s.WriteLog(log, WriteOptions{}), WriteStatus::Written);
+    AppendFile(log, Msg("late (pc)", "Mon Jan  5 10:00:00 2004", "late"));
+    EXPECT_FALSE(s.LoadLog(log, 0).tookSaved);
+    EXPECT_EQ(s.records.size(), 30u);
+}
+
 }  // namespace
 }  // namespace qx
