@@ -115,6 +115,8 @@ public:
     bool HasTopSeparator() const { return hasTop_; }
     bool HasBodySeparator() const { return hasBody_; }
     const std::string& CipherKey() const;
+    // Drops the key the last protected-text operation left, as a record just read has none.
+    void ForgetKey() { cipherKey_.reset(); }
 
     int BodyMode() const { return bodyMode_; }
     int HeaderMode() const { return headerMode_; }

@@ -1174,6 +1174,7 @@ bool LogSession::AdoptWritten(const std::string& fileName) {
     }
     records.erase(std::remove_if(records.begin(), records.end(), [](const LogData& r) { return r.Deleted(); }),
                   records.end());
+    for (LogData& r : records) r.ForgetKey();  // as a read leaves them
     PendingDeletions = 0;
     LoadedSize = now.size;
     loadedDevice_ = now.device;
