@@ -10,10 +10,6 @@
 
 namespace qx {
 
-// Whether a record falls under a selection filter: every non-empty condition
-// holds, byte for byte. The user condition, when set, wins over the host one.
-bool RecordMatches(const LogData& record, const SelectionFilter& filter);
-
 // The records, in file order, that deleting the node at `path` (bare labels, root
 // first) under `treeKey` marks: those not yet deleted that match its filter.
 std::vector<std::size_t> NodeDeletions(const std::vector<LogData>& records, int treeKey,

@@ -1222,9 +1222,7 @@ WriteStatus LogSession::WriteSelection(const std::string& targetFile, const Sele
     return WriteRecords(targetFile, options, &filter, catchUp);
 }
 
-namespace {
-
-bool Matches(LogData& r, const SelectionFilter& f) {
+bool RecordMatches(const LogData& r, const SelectionFilter& f) {
     if (!f.year.empty() && r.Year() != f.year) return false;
     if (!f.month.empty() && r.MonthNumber() != f.month) return false;
     if (!f.day.empty()) {
@@ -1244,8 +1242,6 @@ bool Matches(LogData& r, const SelectionFilter& f) {
     }
     return true;
 }
-
-}  // namespace
 
 LogSession::OwnSaveStream::OwnSaveStream() = default;
 LogSession::OwnSaveStream::OwnSaveStream(const OwnSaveStream&) : std::unique_ptr<SaveStream>() {}
@@ -1442,7 +1438,7 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
 
     for (std::size_t i = st->next; i < records.size(); ++i) {
         LogData& r = records[i];
-        const bool selected = wholeLog || (!r.Deleted() && Matches(r, *filter));
+        const bool selected = wholeLog || (!r.Deleted() && RecordMatches(r, *filter));
         if ((wholeLog || selected) && CurrentPassword.empty() && r.BodyMode() == kModeEncrypted &&
             !AskPassword(false)) {
             st.reset();

@@ -198,6 +198,10 @@ void SetReadTuning(const ReadTuning& tuning);
 bool NeedsEncryptionAtExit(const std::vector<LogData>& records, int saveType, bool autoEncode,
                            int pendingDeletions);
 
+// Whether a record falls under a selection filter: every non-empty condition
+// holds, byte for byte. The user condition, when set, wins over the host one.
+bool RecordMatches(const LogData& record, const SelectionFilter& filter);
+
 // The selection filter for a tree path (bare labels, root first) under a tree key
 // 0 date/user, 1 date/host, 2 user, 3 host, 4 date.
 SelectionFilter FilterForPath(int treeKey, const std::vector<std::string>& labels);
