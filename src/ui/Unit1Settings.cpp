@@ -22,6 +22,8 @@
 #include "settings/SettingsPaths.h"
 #include "ui/ColourBox.h"
 #include "ui/CommandSet.h"
+#include "ui/FindCommands.h"
+#include "ui/MessageWindowCommands.h"
 #include "ui/LanguageApplier.h"
 #include "ui/MessageList.h"
 #include "ui/MessageListModel.h"
@@ -82,6 +84,10 @@ void TForm1::ApplyViewFont(const QFont& font) {
 }
 
 void TForm1::btnFontClick() {
+    // The dialog takes over the view's font each time it opens, cancelled or not.
+    msgForm_->DialogFont.Opened({viewFont_.family().toStdString(), viewFont_.pixelSize() > 0 ? viewFont_.pixelSize() : 0,
+                                 viewFont_.pixelSize() > 0 ? 0 : viewFont_.pointSize(), viewFont_.bold(),
+                                 viewFont_.italic(), viewFont_.underline(), viewFont_.strikeOut()});
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, viewFont_, this, QString(),
                                               QFontDialog::DontUseNativeDialog);
@@ -158,6 +164,7 @@ void TForm1::ReadSettings() {
     history_ = s.history;
     RefreshHistoryMenu();
     findStrings_ = s.findStrings;
+    find_->LoadSettings(findWindow_, findStrings_, regEx_);
     QStringList marks;
     for (const std::string& m : s.quoteMarks) marks << FromCp932(m);
     tsSetting->SetQuoteMarks(marks);
@@ -166,6 +173,7 @@ void TForm1::ReadSettings() {
 }
 
 void TForm1::WriteSettings() {
+    find_->StoreSettings(findWindow_, findStrings_, regEx_);
     Settings s;
     const QRect g = geometry();
     s.mainWindow = {g.left(), g.top(), g.width(), g.height()};
@@ -232,6 +240,7 @@ void TForm1::ApplyLanguage() {
         if (row.IsMessageRow()) row.text[kColDate] = RewriteDateColumn(row.text[kColDate], LanguageCode);
     }
     lvLog->Model()->DatesChanged();
+    find_->ApplyLanguage(applied.columnTitles, LanguageCode);
     if (!ShowDone) FillList(0);
 
     const bool descriptive = LanguageCode == kJapaneseCode;
