@@ -42,7 +42,8 @@ TForm5* MessageWindowCommands::actMsgFormExecute() {
         c_.ui->ShowMessage("String11", "");
         return nullptr;
     }
-    const QString languageFile = FromPath(LanguageFilePath(ToPath(w_->ExeFolder), w_->LanguageCode));
+    TForm1* w = w_;
+    auto languageFile = [w] { return FromPath(LanguageFilePath(ToPath(w->ExeFolder), w->LanguageCode)); };
     auto* form = new TForm5(w_, c_.view, languageFile);
     form->SetBackColour(c_.settings->cbBackColor->Colour());
     const QFont font = ToQFont(DialogFont.Current());

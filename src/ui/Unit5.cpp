@@ -16,7 +16,7 @@
 
 namespace qx::ui {
 
-TForm5::TForm5(QWidget* owner, MessageView* links, QString languageFile)
+TForm5::TForm5(QWidget* owner, MessageView* links, std::function<QString()> languageFile)
     : QWidget(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       links_(links),
       languageFile_(std::move(languageFile)) {
@@ -111,7 +111,7 @@ QColor TForm5::LineColour(int line) const {
 
 void TForm5::PopupMenu1Popup() {
     std::string error;
-    const std::optional<LanguageFile> file = LanguageFile::Load(ToPath(languageFile_), error);
+    const std::optional<LanguageFile> file = LanguageFile::Load(ToPath(languageFile_()), error);
     if (!file) return;
     const std::vector<std::string> copy = file->List("Menu", "String31");
     const std::vector<std::string> all = file->List("Menu", "String33");

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,10 @@ class TForm5 : public QWidget {
     Q_OBJECT
 public:
     // `links` is the main view: its click flag and timer serve every window, so a
-    // click there and one here make a double click. `languageFile` gives the
-    // pop-up's captions each time it opens (when it exists).
-    TForm5(QWidget* owner, MessageView* links, QString languageFile);
+    // click there and one here make a double click. `languageFile` names the
+    // current language's file, which gives the pop-up's captions each time it
+    // opens (when it exists).
+    TForm5(QWidget* owner, MessageView* links, std::function<QString()> languageFile);
 
     // AddEditLine: one line in a colour; addresses are underlined once all are in.
     void AddLine(const std::string& cp932, const QColor& colour);
@@ -43,7 +45,7 @@ private:
     bool reMsgMouseDown(QMouseEvent* e);
 
     MessageView* links_;
-    QString languageFile_;
+    std::function<QString()> languageFile_;
     std::vector<std::string> lines_;
 };
 
