@@ -7,6 +7,7 @@
 #include <QTextBlock>
 #include <QTimer>
 
+#include "browse/HitRows.h"
 #include "browse/MessageWindowRules.h"
 #include "search/MatchRanges.h"
 #include "search/FindHistory.h"
@@ -101,11 +102,10 @@ void FindCommands::RunSearch() {
     options.previewSkipPrefix = w_->PreviewSkipPrefix;
     options.monthFirst = w_->LanguageCode != kJapaneseCode;
     options.password = c_.session->CurrentPassword;
-    std::vector<ListRow> rows;
-    rows.reserve(hits.size());
-    for (std::size_t i : hits) rows.push_back(MessageRow(c_.session->records[i], i, options));
     // Sorted as the main list is sorted, in the find list's own direction.
-    form_->SetHits(std::move(rows), c_.list->Sort().SortColumn);
+    std::vector<ListRow> rows = SortedMessageRows(c_.session->records, hits, options, c_.list->Sort().SortColumn,
+                                                  form_->FindSortDirection);
+    form_->SetHits(std::move(rows), -1);
     shown_.emplace(std::move(matcher));
     searching_ = false;
     form_->btnFind->setEnabled(true);

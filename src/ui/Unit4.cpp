@@ -140,7 +140,7 @@ void TForm4::SetHistory(const std::vector<std::string>& items) {
 
 void TForm4::SetHits(std::vector<ListRow> rows, int column) {
     Filling = true;
-    SortRows(rows, column, FindSortDirection);
+    if (column >= 0) SortRows(rows, column, FindSortDirection);
     lvFind->Model()->SetRows(std::move(rows));
     Filling = false;
 }

@@ -48,8 +48,8 @@ public:
     std::vector<std::string> History() const;
     void SetHistory(const std::vector<std::string>& items);
 
-    // Replaces the hits; they are sorted by `column` in the window's own direction.
-    // Quiet: nothing hears of a selection change.
+    // Replaces the hits; they are sorted by `column` in the window's own direction
+    // (rows already in order: column -1). Quiet: nothing hears of a selection change.
     void SetHits(std::vector<ListRow> rows, int column);
     void ClearHits();
     int HitCount() const;

@@ -5,7 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "BrowseSupport.h"
+#include "browse/HitRows.h"
 #include "browse/MessageWindowRules.h"
+
+#include <cstdio>
 
 namespace qx::test {
 namespace {
@@ -62,6 +66,48 @@ TEST(MessageWindowRules, AJumpLandsOnTheHitsRecordElseOnTheSameTexts) {
     EXPECT_EQ(RowLike(rows, Row("From", "x", "d2", "hi", 9)), 2);  // same texts as row 1, own record
     EXPECT_EQ(RowLike(rows, Row("From", "x", "d2", "hi", 99)), 1);  // record not listed: by texts
     EXPECT_EQ(RowLike(rows, Row("To", "a", "d2", "hi", 99)), -1);
+}
+
+}  // namespace
+}  // namespace qx::test
+
+namespace qx::test {
+namespace {
+
+// The find list's rows, made in two threads and sorted at once, come out as one
+// thread and SortRows make them, for every column and both directions; equal
+// rows keep their order.
+TEST(HitRows, SortedRowsEqualRowsSortedOneByOne) {
+    static const char* months[] = {"Jan", "Feb", "Mar"};
+    for (std::size_t count : {std::size_t{5}, std::size_t{5000}}) {
+        std::vector<LogData> records;
+        for (std::size_t i = 0; i < count; ++i) {
+            char when[64];
+            // Days 1..28 in shuffled order, several records per minute (equal dates).
+            std::snprintf(when, sizeof when, "Sat %s %zu 10:%02zu:00 2007", months[i % 3], 1 + (i * 7919) % 28,
+                          (i / 3) % 60);
+            records.push_back(Rec("user" + std::to_string((i * 31) % 17) + " (h)", when,
+                                  "body " + std::to_string((i * 13) % 101)));
+        }
+        std::vector<std::size_t> hits;
+        for (std::size_t i = 0; i < count; i += 1 + i % 2) hits.push_back(i);
+        ListOptions options;
+        options.monthFirst = true;  // the order that needs the date rewritten to sort
+        for (int column = 0; column < kListColumnCount; ++column) {
+            for (int upDown : {1, -1}) {
+                std::vector<ListRow> expected;
+                for (std::size_t i : hits) expected.push_back(MessageRow(records[i], i, options));
+                SortRows(expected, column, upDown);
+                const std::vector<ListRow> got = SortedMessageRows(records, hits, options, column, upDown);
+                ASSERT_EQ(got.size(), expected.size());
+                for (std::size_t r = 0; r < got.size(); ++r) {
+                    ASSERT_EQ(got[r].record, expected[r].record)
+                        << count << " rows, column " << column << ", direction " << upDown << ", row " << r;
+                    ASSERT_EQ(got[r].text, expected[r].text);
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
