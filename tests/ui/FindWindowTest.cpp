@@ -261,6 +261,12 @@ TEST_F(Find, ALanguageChangeRewritesTheHitDatesAndTitles) {
     w->actEnglishExecute();
     EXPECT_EQ(HitCell(0, 3), "03/18/2007 08:05:00");
     EXPECT_EQ(f->ShownTitles()[3], "Date >>");
+    // The window's own texts come from the same file.
+    EXPECT_EQ(f->lblFind->text(), "Find what:");
+    EXPECT_EQ(f->btnFind->text(), "Find");
+    EXPECT_EQ(f->btnJump->text(), "Show in Tree");
+    EXPECT_EQ(f->chkRegEx->text(), "Regular expression");
+    EXPECT_EQ(f->cmbFind->toolTip(), "Text or regular expression to search for");
     w->actJapaneseExecute();
     EXPECT_EQ(HitCell(0, 3), "2007/03/18 08:05:00");
 }
