@@ -377,6 +377,7 @@ void TForm1::BuildTree(std::size_t firstNew) {
 
 void TForm1::tvLogChange() {
     SearchShown = false;
+    CurrentView = ViewSource::List;
     FillList(0);
     UpdateCommandState();
 }

@@ -235,6 +235,16 @@ TEST_F(Find, EveryMatchInTheShownHitIsMarkedUntilTheMainListShowsAgain) {
     EXPECT_TRUE(Marked().isEmpty());
 }
 
+TEST_F(Find, ANodeWithoutRowsTakesTheViewBackFromTheFindList) {
+    Start(SmallLog());
+    Search("bob");
+    ASSERT_GT(w->view->LineCount(), 0);
+    w->pnlTree->SelectNode(w->pnlTree->Tree().DeletedNode());  // nothing deleted: no rows
+    ASSERT_EQ(w->lvLog->RowCount(), 0);
+    w->tsSetting->cbTextColor->SetValue(0x0000FF);  // re-shows what the view shows
+    EXPECT_EQ(w->view->LineCount(), 0);
+}
+
 TEST_F(Find, HitsSurviveAnAppendedMessageAndGoWithAFullRead) {
     Start(SmallLog());
     Search("alice");
