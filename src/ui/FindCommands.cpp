@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTextBlock>
@@ -54,6 +55,8 @@ void FindCommands::actFindExecute() {
     form_->raise();
     form_->activateWindow();
     form_->cmbFind->setFocus();
+    // Typing replaces the last search text; the arrow keys and the list still bring it back.
+    form_->cmbFind->lineEdit()->selectAll();
 }
 
 void FindCommands::RunSearch() {

@@ -83,6 +83,11 @@ TEST_F(Find, CtrlFShowsTheWindowAtItsDesignedSize) {
     EXPECT_FALSE(f->isModal());
     EXPECT_EQ(f->size(), QSize(500, 300));
     EXPECT_EQ(f->windowTitle(), "Quillorix");
+    // Ctrl+F again after a search: what is typed replaces the old text.
+    Search("hello");
+    w->Action("actFind")->trigger();
+    QTest::keyClicks(f->cmbFind->lineEdit(), "bob");
+    EXPECT_EQ(f->cmbFind->currentText(), "bob");
 }
 
 TEST_F(Find, HistoryKeepsOneEntryPerTextNewestFirstUpToTheCount) {
