@@ -8,7 +8,8 @@
 
 namespace qx {
 
-std::vector<ListRow> SortedMessageRows(std::vector<LogData>& records, const std::vector<std::size_t>& indexes,
+std::vector<ListRow> SortedMessageRows(std::vector<LogData>& records,
+                                       const std::vector<std::size_t>& indexes,
                                        const ListOptions& options, int column, int upDown) {
     const std::size_t n = indexes.size();
     std::vector<ListRow> rows(n);

@@ -12,7 +12,8 @@ namespace qx {
 // `column` and `upDown` (stable: equal rows keep the order of `indexes`). A long
 // list is made by two threads, each on its own records (making a row decodes its
 // body), and rows already in order (a log read in date order) are not moved.
-std::vector<ListRow> SortedMessageRows(std::vector<LogData>& records, const std::vector<std::size_t>& indexes,
+std::vector<ListRow> SortedMessageRows(std::vector<LogData>& records,
+                                       const std::vector<std::size_t>& indexes,
                                        const ListOptions& options, int column, int upDown);
 
 }  // namespace qx

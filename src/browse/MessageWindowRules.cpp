@@ -8,12 +8,13 @@ std::string MessageWindowCaption(const std::vector<const ListRow*>& selected) {
         const ListRow& r = *selected.front();
         return r.text[kColDirection] + " " + r.text[kColUser] + "  " + r.text[kColDate];
     }
-    for (const ListRow* r : selected) caption += r->text[kColDirection] + " " + r->text[kColUser] + " , ";
+    for (const ListRow* r : selected)
+        caption += r->text[kColDirection] + " " + r->text[kColUser] + " , ";
     return caption;
 }
 
-MessageWindowCascade::Place MessageWindowCascade::Next(int screenWidth, int screenHeight, int windowWidth,
-                                                       int windowHeight) {
+MessageWindowCascade::Place MessageWindowCascade::Next(int screenWidth, int screenHeight,
+                                                       int windowWidth, int windowHeight) {
     const Place here{Left, Top};
     const int roomDown = screenHeight - windowHeight;
     const int roomRight = screenWidth - windowWidth;
@@ -30,8 +31,8 @@ int RowLike(const std::vector<ListRow>& rows, const ListRow& hit) {
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ListRow& r = rows[i];
-        if (r.text[kColDirection] == hit.text[kColDirection] && r.text[kColDate] == hit.text[kColDate] &&
-            r.text[kColMessage] == hit.text[kColMessage])
+        if (r.text[kColDirection] == hit.text[kColDirection] &&
+            r.text[kColDate] == hit.text[kColDate] && r.text[kColMessage] == hit.text[kColMessage])
             return static_cast<int>(i);
     }
     return -1;

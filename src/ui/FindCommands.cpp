@@ -10,8 +10,8 @@
 
 #include "browse/HitRows.h"
 #include "browse/MessageWindowRules.h"
-#include "search/MatchRanges.h"
 #include "search/FindHistory.h"
+#include "search/MatchRanges.h"
 #include "search/SearchRecords.h"
 #include "settings/LanguageRules.h"
 #include "ui/GuiSessionUi.h"
@@ -106,8 +106,8 @@ void FindCommands::RunSearch() {
     options.monthFirst = w_->LanguageCode != kJapaneseCode;
     options.password = c_.session->CurrentPassword;
     // Sorted as the main list is sorted, in the find list's own direction.
-    std::vector<ListRow> rows = SortedMessageRows(c_.session->records, hits, options, c_.list->Sort().SortColumn,
-                                                  form_->FindSortDirection);
+    std::vector<ListRow> rows = SortedMessageRows(
+        c_.session->records, hits, options, c_.list->Sort().SortColumn, form_->FindSortDirection);
     form_->SetHits(std::move(rows), -1);
     shown_.emplace(std::move(matcher));
     searching_ = false;
@@ -149,7 +149,8 @@ void FindCommands::MarkMatches() {
         const auto block = static_cast<std::size_t>(it - starts.begin()) - 1;
         const std::size_t inLine = std::min(byte - starts[block], lines[block].size());
         const QTextBlock b = edit->document()->findBlockByNumber(static_cast<int>(block));
-        return b.position() + static_cast<int>(FromCp932(std::string_view(lines[block]).substr(0, inLine)).size());
+        return b.position() +
+               static_cast<int>(FromCp932(std::string_view(lines[block]).substr(0, inLine)).size());
     };
     QList<QTextEdit::ExtraSelection> marks;
     QTextCharFormat format;
@@ -202,7 +203,8 @@ void FindCommands::ClearHits() {
     if (w_->CurrentView == TForm1::ViewSource::Find) w_->CurrentView = TForm1::ViewSource::List;
 }
 
-void FindCommands::LoadSettings(const int geometry[4], const std::vector<std::string>& history, bool regEx) {
+void FindCommands::LoadSettings(const int geometry[4], const std::vector<std::string>& history,
+                                bool regEx) {
     form_->move(geometry[0], geometry[1]);
     form_->resize(geometry[2], geometry[3]);
     placed_ = true;
@@ -211,7 +213,8 @@ void FindCommands::LoadSettings(const int geometry[4], const std::vector<std::st
     form_->chkRegEx->setChecked(regEx);
 }
 
-void FindCommands::StoreSettings(int geometry[4], std::vector<std::string>& history, bool& regEx) const {
+void FindCommands::StoreSettings(int geometry[4], std::vector<std::string>& history,
+                                 bool& regEx) const {
     if (placed_) {
         const QPoint at = form_->pos();
         geometry[0] = at.x();
@@ -226,7 +229,8 @@ void FindCommands::StoreSettings(int geometry[4], std::vector<std::string>& hist
 void FindCommands::ApplyLanguage(const QStringList& titles, const std::string& languageCode) {
     QStringList merged = form_->ShownTitles();
     while (merged.size() < static_cast<qsizetype>(kListColumnCount)) merged << QString();
-    for (qsizetype i = 0; i < std::min<qsizetype>(merged.size(), titles.size()); ++i) merged[i] = titles[i];
+    for (qsizetype i = 0; i < std::min<qsizetype>(merged.size(), titles.size()); ++i)
+        merged[i] = titles[i];
     form_->SetTitles(merged);
     form_->RewriteDates(languageCode);
 }

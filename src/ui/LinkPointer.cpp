@@ -7,8 +7,8 @@
 
 namespace qx::ui {
 
-LinkHit LinkUnderPoint(const QTextEdit* edit, const std::vector<std::string>& lines, const QPoint& viewportPos,
-                       int* block) {
+LinkHit LinkUnderPoint(const QTextEdit* edit, const std::vector<std::string>& lines,
+                       const QPoint& viewportPos, int* block) {
     const QTextCursor c = edit->cursorForPosition(viewportPos);
     const int b = c.blockNumber();
     if (b < 0 || b >= static_cast<int>(lines.size())) return {};
@@ -19,7 +19,9 @@ LinkHit LinkUnderPoint(const QTextEdit* edit, const std::vector<std::string>& li
     if (pos > 0) {
         QTextCursor prev = c;
         prev.setPosition(c.block().position() + pos - 1);
-        if (edit->cursorRect(prev).left() <= viewportPos.x() && edit->cursorRect(c).left() > viewportPos.x()) --pos;
+        if (edit->cursorRect(prev).left() <= viewportPos.x() &&
+            edit->cursorRect(c).left() > viewportPos.x())
+            --pos;
     }
     if (pos >= text.size()) return {};
     const std::size_t byte = ToCp932(text.left(pos)).size();

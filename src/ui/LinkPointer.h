@@ -12,7 +12,7 @@ class QTextEdit;
 namespace qx::ui {
 
 // `lines` are the control's blocks as cp932; `block` receives the line of a hit.
-LinkHit LinkUnderPoint(const QTextEdit* edit, const std::vector<std::string>& lines, const QPoint& viewportPos,
-                       int* block = nullptr);
+LinkHit LinkUnderPoint(const QTextEdit* edit, const std::vector<std::string>& lines,
+                       const QPoint& viewportPos, int* block = nullptr);
 
 }  // namespace qx::ui

@@ -20,8 +20,10 @@ namespace {
 
 QFont ToQFont(const FontSpec& spec) {
     QFont font(QString::fromStdString(spec.family));
-    if (spec.pixelSize > 0) font.setPixelSize(spec.pixelSize);
-    else if (spec.pointSize > 0) font.setPointSize(spec.pointSize);
+    if (spec.pixelSize > 0)
+        font.setPixelSize(spec.pixelSize);
+    else if (spec.pointSize > 0)
+        font.setPointSize(spec.pointSize);
     font.setBold(spec.bold);
     font.setItalic(spec.italic);
     font.setUnderline(spec.underline);
@@ -43,7 +45,9 @@ TForm5* MessageWindowCommands::actMsgFormExecute() {
         return nullptr;
     }
     TForm1* w = w_;
-    auto languageFile = [w] { return FromPath(LanguageFilePath(ToPath(w->ExeFolder), w->LanguageCode)); };
+    auto languageFile = [w] {
+        return FromPath(LanguageFilePath(ToPath(w->ExeFolder), w->LanguageCode));
+    };
     auto* form = new TForm5(w_, c_.view, languageFile);
     form->SetBackColour(c_.settings->cbBackColor->Colour());
     const QFont font = ToQFont(DialogFont.Current());
@@ -52,7 +56,8 @@ TForm5* MessageWindowCommands::actMsgFormExecute() {
 
     const QScreen* screen = w_->screen();
     const QRect area = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
-    const MessageWindowCascade::Place at = Cascade.Next(area.width(), area.height(), form->width(), form->height());
+    const MessageWindowCascade::Place at =
+        Cascade.Next(area.width(), area.height(), form->width(), form->height());
     form->move(at.left, at.top);
 
     std::vector<const ListRow*> selected;
@@ -65,7 +70,8 @@ TForm5* MessageWindowCommands::actMsgFormExecute() {
     for (const QString& mark : c_.settings->QuoteMarks()) marks.push_back(ToCp932(mark));
     const QColor text = c_.settings->cbTextColor->Colour();
     const QColor quote = c_.settings->cbQuoteColor->Colour();
-    for (const std::string& line : lines) form->AddLine(line, IsQuotedLine(line, marks) ? quote : text);
+    for (const std::string& line : lines)
+        form->AddLine(line, IsQuotedLine(line, marks) ? quote : text);
     form->FinishText();
     form->show();
     return form;

@@ -61,7 +61,8 @@ std::vector<int> FindList::SelectedRows() const {
 
 void FindList::SelectOnly(int row) {
     const QModelIndex i = model_->index(row, 0);
-    selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(
+        i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(i, QAbstractItemView::EnsureVisible);
 }
 
@@ -112,7 +113,8 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window) {
     grid->setRowStretch(3, 1);
 
     // The designed titles carry no mark; a language or a column click adds it.
-    for (std::size_t i = 0; i < kListColumnCount; ++i) titles_ << BuiltIn("ListView", "String00", i);
+    for (std::size_t i = 0; i < kListColumnCount; ++i)
+        titles_ << BuiltIn("ListView", "String00", i);
     lvFind->Model()->SetTitles(titles_);
 
     connect(btnFind, &QPushButton::clicked, this, &TForm4::SearchAsked);
@@ -190,7 +192,8 @@ QStringList TForm4::ShownTitles() const {
 
 void TForm4::RewriteDates(const std::string& languageCode) {
     for (ListRow& row : lvFind->Model()->Rows())
-        if (row.IsMessageRow()) row.text[kColDate] = RewriteDateColumn(row.text[kColDate], languageCode);
+        if (row.IsMessageRow())
+            row.text[kColDate] = RewriteDateColumn(row.text[kColDate], languageCode);
     lvFind->Model()->DatesChanged();
 }
 

@@ -67,8 +67,10 @@ void TForm5::AddLine(const std::string& cp932, const QColor& colour) {
     if (!lines_.empty()) cursor.insertBlock();
     QTextCharFormat format;
     format.setForeground(colour);
-    if (cp932.empty()) cursor.setCharFormat(format);
-    else cursor.insertText(FromCp932(cp932), format);
+    if (cp932.empty())
+        cursor.setCharFormat(format);
+    else
+        cursor.insertText(FromCp932(cp932), format);
     lines_.push_back(cp932);
 }
 
@@ -81,9 +83,11 @@ void TForm5::FinishText() {
             const QTextBlock b = reMsg->document()->findBlockByNumber(static_cast<int>(i));
             for (const LinkSpan& span : MarkLinks(line)) {
                 QTextCursor c(reMsg->document());
-                const int start = static_cast<int>(FromCp932(std::string_view(line).substr(0, span.first)).size());
+                const int start = static_cast<int>(
+                    FromCp932(std::string_view(line).substr(0, span.first)).size());
                 c.setPosition(b.position() + start);
-                c.setPosition(b.position() + start + static_cast<int>(span.length), QTextCursor::KeepAnchor);
+                c.setPosition(b.position() + start + static_cast<int>(span.length),
+                              QTextCursor::KeepAnchor);
                 QTextCharFormat underline;
                 underline.setFontUnderline(true);
                 c.mergeCharFormat(underline);
@@ -132,7 +136,8 @@ bool TForm5::reMsgMouseDown(QMouseEvent* e) {
         links_->LinkClickPending = false;
         links_->timDblClick->stop();
         if (hit.found) {
-            links_->openLink(QUrl(QString::fromLatin1(hit.link.data(), static_cast<qsizetype>(hit.link.size()))));
+            links_->openLink(QUrl(
+                QString::fromLatin1(hit.link.data(), static_cast<qsizetype>(hit.link.size()))));
             return true;
         }
         return false;
@@ -142,10 +147,12 @@ bool TForm5::reMsgMouseDown(QMouseEvent* e) {
     if (hit.found) {
         const std::string& line = lines_[static_cast<std::size_t>(block)];
         const QTextBlock b = reMsg->document()->findBlockByNumber(block);
-        const int start = static_cast<int>(FromCp932(std::string_view(line).substr(0, hit.first)).size());
+        const int start =
+            static_cast<int>(FromCp932(std::string_view(line).substr(0, hit.first)).size());
         QTextCursor c(reMsg->document());
         c.setPosition(b.position() + start);
-        c.setPosition(b.position() + start + static_cast<int>(hit.last - hit.first + 1), QTextCursor::KeepAnchor);
+        c.setPosition(b.position() + start + static_cast<int>(hit.last - hit.first + 1),
+                      QTextCursor::KeepAnchor);
         reMsg->setTextCursor(c);
         return true;
     }

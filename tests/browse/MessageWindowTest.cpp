@@ -41,7 +41,8 @@ TEST(MessageWindowRules, CascadeStepsThirtyAndWrapsBeforeTheScreenEdge) {
         const auto p = c.Next(1024, 300, 351, 200);
         places.emplace_back(p.left, p.top);
     }
-    const std::vector<std::pair<int, int>> expected = {{0, 0}, {30, 30}, {60, 60}, {90, 90}, {120, 20}};
+    const std::vector<std::pair<int, int>> expected = {
+        {0, 0}, {30, 30}, {60, 60}, {90, 90}, {120, 20}};
     EXPECT_EQ(places, expected);  // the fourth 90 from the first; the fifth wraps to 120 mod 100
 
     MessageWindowCascade full;  // no room at all: it stays in the corner instead of dividing by 0
@@ -61,9 +62,11 @@ TEST(MessageWindowRules, FontDialogHoldsItsDesignedFontUntilOpened) {
 }
 
 TEST(MessageWindowRules, AJumpLandsOnTheHitsRecordElseOnTheSameTexts) {
-    const std::vector<ListRow> rows = {Row("From", "a", "d1", "hi", 4), Row("From", "a", "d2", "hi", 7),
+    const std::vector<ListRow> rows = {Row("From", "a", "d1", "hi", 4),
+                                       Row("From", "a", "d2", "hi", 7),
                                        Row("From", "a", "d2", "hi", 9)};
-    EXPECT_EQ(RowLike(rows, Row("From", "x", "d2", "hi", 9)), 2);  // same texts as row 1, own record
+    EXPECT_EQ(RowLike(rows, Row("From", "x", "d2", "hi", 9)),
+              2);  // same texts as row 1, own record
     EXPECT_EQ(RowLike(rows, Row("From", "x", "d2", "hi", 99)), 1);  // record not listed: by texts
     EXPECT_EQ(RowLike(rows, Row("To", "a", "d2", "hi", 99)), -1);
 }
@@ -84,8 +87,8 @@ TEST(HitRows, SortedRowsEqualRowsSortedOneByOne) {
         for (std::size_t i = 0; i < count; ++i) {
             char when[64];
             // Days 1..28 in shuffled order, several records per minute (equal dates).
-            std::snprintf(when, sizeof when, "Sat %s %zu 10:%02zu:00 2007", months[i % 3], 1 + (i * 7919) % 28,
-                          (i / 3) % 60);
+            std::snprintf(when, sizeof when, "Sat %s %zu 10:%02zu:00 2007", months[i % 3],
+                          1 + (i * 7919) % 28, (i / 3) % 60);
             records.push_back(Rec("user" + std::to_string((i * 31) % 17) + " (h)", when,
                                   "body " + std::to_string((i * 13) % 101)));
         }
@@ -98,11 +101,13 @@ TEST(HitRows, SortedRowsEqualRowsSortedOneByOne) {
                 std::vector<ListRow> expected;
                 for (std::size_t i : hits) expected.push_back(MessageRow(records[i], i, options));
                 SortRows(expected, column, upDown);
-                const std::vector<ListRow> got = SortedMessageRows(records, hits, options, column, upDown);
+                const std::vector<ListRow> got =
+                    SortedMessageRows(records, hits, options, column, upDown);
                 ASSERT_EQ(got.size(), expected.size());
                 for (std::size_t r = 0; r < got.size(); ++r) {
                     ASSERT_EQ(got[r].record, expected[r].record)
-                        << count << " rows, column " << column << ", direction " << upDown << ", row " << r;
+                        << count << " rows, column " << column << ", direction " << upDown
+                        << ", row " << r;
                     ASSERT_EQ(got[r].text, expected[r].text);
                 }
             }

@@ -31,10 +31,11 @@ namespace {
 std::string Block(const std::string& user, int day, int minute, const std::string& body) {
     static const char* weekdays[] = {"Thu", "Fri", "Sat", "Sun", "Mon", "Tue", "Wed"};
     char date[64];
-    std::snprintf(date, sizeof date, "%s Mar %d %02d:%02d:00 2007", weekdays[day % 7], day, (minute / 60) % 24,
-                  minute % 60);
-    return "=====================================\r\n From: " + user + " (G/PC-" + user + "/10.0.0.1)\r\n  at " +
-           date + "\r\n-------------------------------------\r\n" + body + "\r\n";
+    std::snprintf(date, sizeof date, "%s Mar %d %02d:%02d:00 2007", weekdays[day % 7], day,
+                  (minute / 60) % 24, minute % 60);
+    return "=====================================\r\n From: " + user + " (G/PC-" + user +
+           "/10.0.0.1)\r\n  at " + date + "\r\n-------------------------------------\r\n" + body +
+           "\r\n";
 }
 
 class QuietUi : public qx::SessionUi {
@@ -44,7 +45,9 @@ public:
     void ShowError(std::string_view) override {}
 };
 
-double Ms(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
+double Ms(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
 
 }  // namespace
 
@@ -94,7 +97,8 @@ int main(int argc, char** argv) {
         coreHits = qx::SearchRecords(w.Session(), ui, matcher).size();
         core = std::min(core, Ms(t));
     }
-    std::printf("core search (SearchRecords, plain): %zu hits, %.1f ms best of %d\n", coreHits, core, kRuns);
+    std::printf("core search (SearchRecords, plain): %zu hits, %.1f ms best of %d\n", coreHits,
+                core, kRuns);
 
     qx::ui::TForm4* f = w.Finding()->Form4();
     w.Action("actFind")->trigger();
@@ -107,8 +111,10 @@ int main(int argc, char** argv) {
         f->btnFind->click();  // search, rows, sort, select row 0 and show it marked
         window = std::min(window, Ms(t));
     }
-    std::printf("find window search (list %d hits, sorted, first shown): %.1f ms best of %d; ratio to core %.2f\n",
-                f->HitCount(), window, kRuns, window / core);
+    std::printf(
+        "find window search (list %d hits, sorted, first shown): %.1f ms best of %d; ratio to core "
+        "%.2f\n",
+        f->HitCount(), window, kRuns, window / core);
 
     double jump = 0, jumpWorst = 0;
     const int jumps = std::min(20, f->HitCount());
@@ -121,8 +127,10 @@ int main(int argc, char** argv) {
         jump += ms;
         jumpWorst = std::max(jumpWorst, ms);
     }
-    std::printf("jump to a hit (tree node, list fill of %d rows, row shown): %.2f ms mean, %.2f ms worst of %d\n",
-                w.lvLog->RowCount(), jump / std::max(jumps, 1), jumpWorst, jumps);
+    std::printf(
+        "jump to a hit (tree node, list fill of %d rows, row shown): %.2f ms mean, %.2f ms worst "
+        "of %d\n",
+        w.lvLog->RowCount(), jump / std::max(jumps, 1), jumpWorst, jumps);
 
     double open = 0, openWorst = 0;
     for (int i = 0; i < 20; ++i) {

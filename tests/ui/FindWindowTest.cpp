@@ -1,5 +1,6 @@
 // The find window: its history, what a search finds and how the hits are listed,
 // sorted and shown, and the jump from a hit to its message.
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,7 +11,6 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTextBlock>
-#include <gtest/gtest.h>
 
 #include "UiTestSupport.h"
 #include "ui/ColourBox.h"
@@ -172,8 +172,8 @@ TEST_F(Find, ClickingTheDateTwiceSortsBothWaysAndMarksOnlyThatTitle) {
     Search("0", false);  // every header holds a 0
     ASSERT_EQ(f->HitCount(), 4);
     // At the end of a search the hits follow the main list's column.
-    EXPECT_EQ(HitDates(), QStringList({"2007/03/17 10:00:00", "2007/03/17 11:30:00", "2007/03/18 08:05:00",
-                                       "2007/03/18 09:15:00"}));
+    EXPECT_EQ(HitDates(), QStringList({"2007/03/17 10:00:00", "2007/03/17 11:30:00",
+                                       "2007/03/18 08:05:00", "2007/03/18 09:15:00"}));
     ClickTitle(3);  // already the sort column: flips
     EXPECT_EQ(HitDates().front(), "2007/03/18 09:15:00");
     EXPECT_TRUE(f->ShownTitles()[3].endsWith(" <<"));
@@ -202,7 +202,8 @@ TEST_F(Find, AJumpToATwoAddresseeMessageLandsUnderItsFirstUser) {
 
 TEST_F(Find, ADeletedMessageIsFoundAndJumpsToTheDeletedNode) {
     Start(SmallLog());
-    w->pnlTree->SelectNode(w->pnlTree->Tree().MessageNode(w->Session().records[3]));  // bob's morning
+    w->pnlTree->SelectNode(
+        w->pnlTree->Tree().MessageNode(w->Session().records[3]));  // bob's morning
     ASSERT_EQ(w->lvLog->RowCount(), 1);
     w->lvLog->SelectOnly(0);
     w->Action("actDelete")->trigger();
@@ -255,8 +256,8 @@ TEST_F(Find, HitsSurviveAnAppendedMessageAndGoWithAFullRead) {
     Search("alice");
     ASSERT_EQ(f->HitCount(), 2);
     const std::size_t first = f->Hit(0).record;
-    folder.Append("find.log", Block("From", " From: alice (GROUP/PC01/10.0.0.1)\r\n", "Mon Mar 19 08:00:00 2007",
-                                    "later\r\n"));
+    folder.Append("find.log", Block("From", " From: alice (GROUP/PC01/10.0.0.1)\r\n",
+                                    "Mon Mar 19 08:00:00 2007", "later\r\n"));
     w->timReloadTimer();
     ASSERT_EQ(w->Session().records.size(), 5u);
     ASSERT_EQ(f->HitCount(), 2);
@@ -287,8 +288,9 @@ TEST_F(Find, ALanguageChangeRewritesTheHitDatesAndTitles) {
 }
 
 TEST_F(Find, TheWindowKeepsItsPlaceHistoryAndRegExInTheSettings) {
-    Start(SmallLog(), "RegEx=1\r\n[Find]\r\nNum=2\r\nString00=\"one\"\r\nString01=\"two\"\r\n"
-                      "[Window4]\r\nLeft=40\r\nTop=50\r\nWidth=520\r\nHeight=310\r\n");
+    Start(SmallLog(),
+          "RegEx=1\r\n[Find]\r\nNum=2\r\nString00=\"one\"\r\nString01=\"two\"\r\n"
+          "[Window4]\r\nLeft=40\r\nTop=50\r\nWidth=520\r\nHeight=310\r\n");
     EXPECT_TRUE(f->chkRegEx->isChecked());
     EXPECT_EQ(History(), QStringList({"one", "two"}));
     EXPECT_EQ(f->size(), QSize(520, 310));

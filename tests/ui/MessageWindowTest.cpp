@@ -1,5 +1,6 @@
 // Separate message windows: what they copy from the view, their caption, where
 // they open, their font, pop-up and links.
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -10,7 +11,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "UiTestSupport.h"
 #include "ui/ColourBox.h"
@@ -29,11 +29,14 @@ namespace {
 class MessageWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder.Write("tester.ini", "[Setting]\r\nLanguage=jpn\r\nSortType=4\r\nFontName=Serif\r\nFintSize=14\r\n");
+        folder.Write(
+            "tester.ini",
+            "[Setting]\r\nLanguage=jpn\r\nSortType=4\r\nFontName=Serif\r\nFintSize=14\r\n");
         w = StartWindow(folder, {folder.Write("small.log", SmallLog())});
         // The 17th under the date key: alice's message, then the one to bob and carol.
         day = w->pnlTree->Tree().ChildWithText(
-            w->pnlTree->Tree().ChildWithText(w->pnlTree->Tree().ChildWithText(nullptr, "2007"), "03"),
+            w->pnlTree->Tree().ChildWithText(w->pnlTree->Tree().ChildWithText(nullptr, "2007"),
+                                             "03"),
             ToCp932(QString::fromUtf8("17(Sat) (2件)")));
         w->pnlTree->SelectNode(day);
     }
@@ -44,8 +47,9 @@ protected:
     void SelectRows(std::initializer_list<int> rows) {
         w->lvLog->clearSelection();
         for (int r : rows)
-            w->lvLog->selectionModel()->select(w->lvLog->Model()->index(r, 0),
-                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            w->lvLog->selectionModel()->select(
+                w->lvLog->Model()->index(r, 0),
+                QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     int LineStarting(TForm5* f, const QString& text) const {
         for (int i = 0; i < f->LineCount(); ++i)
@@ -121,13 +125,14 @@ TEST_F(MessageWindow, QuoteLinesKeepTheirColourAndHeaderLinesTakeTheTextColour) 
     EXPECT_EQ(f->LineColour(LineStarting(f, " To: carol")), text);
     EXPECT_EQ(f->LineColour(LineStarting(f, "> hello bob")), quote);
     EXPECT_EQ(f->LineColour(LineStarting(f, "thanks")), text);
-    EXPECT_EQ(f->reMsg->palette().color(QPalette::Base), w->view->reLog->palette().color(QPalette::Base));
+    EXPECT_EQ(f->reMsg->palette().color(QPalette::Base),
+              w->view->reLog->palette().color(QPalette::Base));
 }
 
 TEST_F(MessageWindow, ALongLineTheViewWrapsArrivesAsOneLine) {
     const std::string longBody(600, 'w');
-    folder.Write("long.log", Block("From", " From: alice (GROUP/PC01/10.0.0.1)\r\n", "Sat Mar 17 10:00:00 2007",
-                                   longBody + "\r\n"));
+    folder.Write("long.log", Block("From", " From: alice (GROUP/PC01/10.0.0.1)\r\n",
+                                   "Sat Mar 17 10:00:00 2007", longBody + "\r\n"));
     w->LoadLog(folder.File("long.log"), true);
     w->pnlTree->SelectNode(w->pnlTree->Tree().MessageNode(w->Session().records[0]));
     w->lvLog->SelectOnly(0);
@@ -174,7 +179,8 @@ TEST_F(MessageWindow, AClickInTheViewAndOneInAWindowOpenTheLinkUnderTheSecond) {
     const int line = LineStarting(f, "> see");
     ASSERT_GE(viewLine, 0);
     ASSERT_GE(line, 0);
-    QTest::mouseClick(w->view->reLog->viewport(), Qt::LeftButton, {}, pointOf(w->view->reLog, viewLine, 0));
+    QTest::mouseClick(w->view->reLog->viewport(), Qt::LeftButton, {},
+                      pointOf(w->view->reLog, viewLine, 0));
     EXPECT_TRUE(w->view->LinkClickPending);
     QTest::mouseClick(f->reMsg->viewport(), Qt::LeftButton, {}, pointOf(f->reMsg, line, 8));
     EXPECT_EQ(opened, QStringList({"http://example.com/a?b=1"}));
