@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QProgressBar>
 #include <QTextBlock>
+#include <QTimer>
 
 #include "UiTestSupport.h"
 #include "ui/ColourBox.h"
@@ -21,6 +23,7 @@
 #include "ui/SettingsPage.h"
 #include "ui/TreePane.h"
 #include "ui/UiText.h"
+#include "ui/Unit2.h"
 #include "ui/Unit4.h"
 
 namespace qx::ui::test {
@@ -139,6 +142,23 @@ TEST_F(Find, AnEncryptedBodyIsSearchedOnceThePasswordIsGivenOnce) {
     Search("words");
     EXPECT_EQ(driver.passwordPrompts, before + 1);  // known now for the rest of the run
     EXPECT_EQ(f->HitCount(), 1);
+}
+
+TEST_F(Find, TheSearchShowsItsProgressAndLetsEventsRun) {
+    Start(SmallLog());
+    QStringList seen;  // what a timer saw while the search let events run
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (w->Form2->isVisible())
+            seen << w->Form2->windowTitle() + " " + QString::number(w->Form2->ProgressBar1->value());
+    });
+    watch.start(0);
+    Search("hello");
+    watch.stop();
+    ASSERT_FALSE(seen.isEmpty());
+    EXPECT_TRUE(seen.front().startsWith("Searching... "));
+    EXPECT_FALSE(w->Form2->isVisible());
+    EXPECT_EQ(f->HitCount(), 2);
 }
 
 TEST_F(Find, AnchorsMeanTheStartOfTheHeaderAndALineFeed) {

@@ -179,6 +179,11 @@ TEST_F(MessageWindow, AClickInTheViewAndOneInAWindowOpenTheLinkUnderTheSecond) {
     const int line = LineStarting(f, "> see");
     ASSERT_GE(viewLine, 0);
     ASSERT_GE(line, 0);
+    // The pointer is a hand over a link and the text cursor elsewhere.
+    QTest::mouseMove(f->reMsg->viewport(), pointOf(f->reMsg, line, 8));
+    EXPECT_EQ(f->reMsg->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(f->reMsg->viewport(), pointOf(f->reMsg, 0, 2));
+    EXPECT_EQ(f->reMsg->viewport()->cursor().shape(), Qt::IBeamCursor);
     QTest::mouseClick(w->view->reLog->viewport(), Qt::LeftButton, {},
                       pointOf(w->view->reLog, viewLine, 0));
     EXPECT_TRUE(w->view->LinkClickPending);
