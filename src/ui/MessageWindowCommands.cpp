@@ -1,5 +1,6 @@
 #include "ui/MessageWindowCommands.h"
 
+#include <QPushButton>
 #include <QScreen>
 
 #include "browse/ViewText.h"
@@ -36,6 +37,14 @@ QFont ToQFont(const FontSpec& spec) {
 MessageWindowCommands::MessageWindowCommands(const CommandContext& context, TForm1* window)
     : c_(context), w_(window) {
     c_.Register("actMsgForm", [this] { actMsgFormExecute(); });
+    // The font dialog takes over the view's font each time it opens, cancelled or
+    // not. Connected before the dialog's own handler, so this runs first.
+    QObject::connect(c_.settings->btnFont, &QPushButton::clicked, window, [this] {
+        const QFont f = c_.view->reLog->font();
+        DialogFont.Opened({f.family().toStdString(), f.pixelSize() > 0 ? f.pixelSize() : 0,
+                           f.pixelSize() > 0 ? 0 : f.pointSize(), f.bold(), f.italic(),
+                           f.underline(), f.strikeOut()});
+    });
 }
 
 TForm5* MessageWindowCommands::actMsgFormExecute() {

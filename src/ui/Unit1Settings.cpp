@@ -23,7 +23,6 @@
 #include "ui/ColourBox.h"
 #include "ui/CommandSet.h"
 #include "ui/FindCommands.h"
-#include "ui/MessageWindowCommands.h"
 #include "ui/LanguageApplier.h"
 #include "ui/MessageList.h"
 #include "ui/MessageListModel.h"
@@ -84,10 +83,6 @@ void TForm1::ApplyViewFont(const QFont& font) {
 }
 
 void TForm1::btnFontClick() {
-    // The dialog takes over the view's font each time it opens, cancelled or not.
-    msgForm_->DialogFont.Opened({viewFont_.family().toStdString(), viewFont_.pixelSize() > 0 ? viewFont_.pixelSize() : 0,
-                                 viewFont_.pixelSize() > 0 ? 0 : viewFont_.pointSize(), viewFont_.bold(),
-                                 viewFont_.italic(), viewFont_.underline(), viewFont_.strikeOut()});
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, viewFont_, this, QString(),
                                               QFontDialog::DontUseNativeDialog);
