@@ -38,6 +38,10 @@ const char* CommandName(Command command) {
             return "actMoveUp";
         case Command::MoveDown:
             return "actMoveDown";
+        case Command::Find:
+            return "actFind";
+        case Command::MsgForm:
+            return "actMsgForm";
         case Command::Count:
             break;
     }
@@ -53,6 +57,8 @@ EnabledCommands EnabledFor(const SelectionState& s) {
     on.Set(Command::Copy, s.viewHasSelection);
     on.Set(Command::Copy2, s.viewHasSelection);
     on.Set(Command::AllSelect, true);
+    on.Set(Command::Find, true);
+    on.Set(Command::MsgForm, true);
     on.Set(Command::Load, !s.busy);
     on.Set(Command::Reload, !s.busy);
     on.Set(Command::Save, writable);

@@ -25,6 +25,8 @@ enum class Command : std::size_t {
     MoveBottom,
     MoveUp,
     MoveDown,
+    Find,
+    MsgForm,
     Count
 };
 inline constexpr std::size_t kCommandCount = static_cast<std::size_t>(Command::Count);
@@ -65,6 +67,9 @@ private:
 //    UnDelete one of the deleted-messages node; both need a writable log and no
 //    work running, so that a mark cannot change under a save.
 //  - The move commands are off only while busy.
+//  - Find (showing the find window) and MsgForm are always available: the find
+//    window holds its own search back while a read or write runs, and a message
+//    window of an empty view says so.
 EnabledCommands EnabledFor(const SelectionState& state);
 
 }  // namespace qx

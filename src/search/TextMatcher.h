@@ -23,6 +23,7 @@ public:
     bool Matches(std::string_view target) const;
 
     bool IsRegex() const { return regex_; }
+    const std::string& Text() const { return text_; }
     const TRegexp& Regexp() const { return regexp_; }
 
 private:

@@ -77,6 +77,7 @@ MessageView::MessageView(QMenu* popup, QWidget* parent) : QWidget(parent) {
 void MessageView::Clear() {
     lblHeader->clear();
     reLog->clear();
+    reLog->setExtraSelections({});  // marks of found text go with the text
     lines_.clear();
     links_.clear();
 }

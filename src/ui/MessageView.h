@@ -65,6 +65,8 @@ public:
     QList<QPair<int, int>> LinkRangesOfLine(int block) const;
     QString LineText(int block) const;
     int LineCount() const { return static_cast<int>(lines_.size()); }
+    // The cp932 text of every line, in order.
+    const std::vector<std::string>& Lines() const { return lines_; }
 
     bool LinkClickPending = false;
     // How an address is opened; the desktop's handler unless replaced.

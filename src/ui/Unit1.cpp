@@ -29,6 +29,8 @@
 #include "ui/CommandSet.h"
 #include "ui/CopyCommands.h"
 #include "ui/EditCommands.h"
+#include "ui/FindCommands.h"
+#include "ui/MessageWindowCommands.h"
 #include "ui/MessageList.h"
 #include "ui/MessageListModel.h"
 #include "ui/MessageView.h"
@@ -191,6 +193,8 @@ void TForm1::ConnectCommands() {
     edit_ = std::make_unique<EditCommands>(context);
     copy_ = std::make_unique<CopyCommands>(context);
     navigate_ = std::make_unique<NavigateCommands>(context);
+    find_ = std::make_unique<FindCommands>(context, this);
+    msgForm_ = std::make_unique<MessageWindowCommands>(context, this);
 
     // The edit menu and the pop-ups recompute the command state before they open.
     connect(commands_->mnuEdit, &QMenu::aboutToShow, this, &TForm1::UpdateCommandState);
@@ -283,6 +287,7 @@ bool TForm1::LoadLog(const QString& fileName, bool full) {
     if (full) {
         lvLog->Clear();
         view->Clear();
+        find_->ClearHits();
         AddToHistory(path, false);
     }
     const std::size_t before = session_.records.size();
@@ -319,6 +324,7 @@ void TForm1::ShowRead(const LoadResult& r, std::size_t before) {
 
 void TForm1::CloseLog() {
     session_.CloseLog();
+    find_->ClearHits();
     pnlTree->Clear();
     lvLog->Clear();
     view->Clear();
@@ -371,6 +377,7 @@ void TForm1::BuildTree(std::size_t firstNew) {
 
 void TForm1::tvLogChange() {
     SearchShown = false;
+    CurrentView = ViewSource::List;
     FillList(0);
     UpdateCommandState();
 }
@@ -411,6 +418,7 @@ void TForm1::FillList(std::size_t firstNew) {
 }
 
 void TForm1::lvLogChange() {
+    CurrentView = ViewSource::List;
     const int row = lvLog->FirstSelectedRow();
     if (row < 0) return;
     const ListRow& r = lvLog->Model()->Row(row);
@@ -438,8 +446,21 @@ void TForm1::lvLogDblClick() {
 }
 
 void TForm1::ShowSelectedMessages() {
+    if (CurrentView == ViewSource::Find) {
+        find_->lvFindChange();
+        return;
+    }
     const std::vector<int> rows = lvLog->SelectedRows();
     if (rows.empty()) return;
+    std::vector<std::size_t> records;
+    for (int row : rows) {
+        const ListRow& r = lvLog->Model()->Row(row);
+        if (r.IsMessageRow()) records.push_back(r.record);
+    }
+    ShowRecords(records);
+}
+
+void TForm1::ShowRecords(const std::vector<std::size_t>& records) {
     ViewOptions options;
     for (const QString& mark : tsSetting->QuoteMarks()) options.quoteMarks.push_back(ToCp932(mark));
     options.headerApart = tsSetting->chkHeaderDisp->isChecked();
@@ -447,10 +468,9 @@ void TForm1::ShowSelectedMessages() {
                               tsSetting->cbQuoteColor->Colour()};
     view->BeginShow();
     int quoteLines = 0;
-    for (int row : rows) {
-        const ListRow& r = lvLog->Model()->Row(row);
-        if (!r.IsMessageRow() || r.record >= session_.records.size()) continue;
-        LogData& record = session_.records[r.record];
+    for (std::size_t index : records) {
+        if (index >= session_.records.size()) continue;
+        LogData& record = session_.records[index];
         if (NeedsPasswordFirst(record, session_.CurrentPassword)) session_.AskPassword(false);
         options.password = session_.CurrentPassword;
         const RenderedMessage m = RenderMessage(record, options);

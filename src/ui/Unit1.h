@@ -26,6 +26,8 @@ namespace qx::ui {
 class CommandSet;
 class CopyCommands;
 class EditCommands;
+class FindCommands;
+class MessageWindowCommands;
 class MessageList;
 class NavigateCommands;
 class SaveCommands;
@@ -59,6 +61,9 @@ public:
     std::string PreviewSkipPrefix = "[To]";
     bool ShowDone = false;
     bool SearchShown = false;
+    // Which list the view shows messages from; colour and font changes re-show from it.
+    enum class ViewSource { List, Find };
+    ViewSource CurrentView = ViewSource::List;
 
     // ---- operations
     bool LoadLog(const QString& fileName, bool full) override;
@@ -73,6 +78,8 @@ public:
     void BuildTree(std::size_t firstNew);
     void FillList(std::size_t firstNew);
     void ShowSelectedMessages();
+    // Shows records (indexes into the record vector) in the view, in the given order.
+    void ShowRecords(const std::vector<std::size_t>& records);
     void ApplyLanguage();
     void ReadSettings();
     void WriteSettings();
@@ -104,6 +111,8 @@ public:
     // ---- controls
     CommandSet* Commands() const { return commands_; }
     SaveCommands* Saving() const { return save_.get(); }
+    FindCommands* Finding() const { return find_.get(); }
+    MessageWindowCommands* MessageWindows() const { return msgForm_.get(); }
     QAction* Action(const QString& name) const;
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
@@ -148,6 +157,8 @@ private:
     std::unique_ptr<EditCommands> edit_;
     std::unique_ptr<CopyCommands> copy_;
     std::unique_ptr<NavigateCommands> navigate_;
+    std::unique_ptr<FindCommands> find_;
+    std::unique_ptr<MessageWindowCommands> msgForm_;
     bool busy_ = false;
     std::vector<std::string> history_;
     QString dialogFilter_;

@@ -22,6 +22,7 @@
 #include "settings/SettingsPaths.h"
 #include "ui/ColourBox.h"
 #include "ui/CommandSet.h"
+#include "ui/FindCommands.h"
 #include "ui/LanguageApplier.h"
 #include "ui/MessageList.h"
 #include "ui/MessageListModel.h"
@@ -158,6 +159,7 @@ void TForm1::ReadSettings() {
     history_ = s.history;
     RefreshHistoryMenu();
     findStrings_ = s.findStrings;
+    find_->LoadSettings(findWindow_, findStrings_, regEx_);
     QStringList marks;
     for (const std::string& m : s.quoteMarks) marks << FromCp932(m);
     tsSetting->SetQuoteMarks(marks);
@@ -166,6 +168,7 @@ void TForm1::ReadSettings() {
 }
 
 void TForm1::WriteSettings() {
+    find_->StoreSettings(findWindow_, findStrings_, regEx_);
     Settings s;
     const QRect g = geometry();
     s.mainWindow = {g.left(), g.top(), g.width(), g.height()};
@@ -232,6 +235,7 @@ void TForm1::ApplyLanguage() {
         if (row.IsMessageRow()) row.text[kColDate] = RewriteDateColumn(row.text[kColDate], LanguageCode);
     }
     lvLog->Model()->DatesChanged();
+    find_->ApplyLanguage(applied.columnTitles, LanguageCode);
     if (!ShowDone) FillList(0);
 
     const bool descriptive = LanguageCode == kJapaneseCode;

@@ -23,8 +23,8 @@ TEST(CommandRules, EachStateEnablesExactlyItsCommands) {
         SelectionState s;
         std::vector<Command> on;  // everything else is off
     };
-    const std::vector<C> always = {C::AllSelect,  C::Load,   C::Reload,  C::MoveTop,
-                                   C::MoveBottom, C::MoveUp, C::MoveDown};
+    const std::vector<C> always = {C::AllSelect,  C::Load,   C::Reload,   C::MoveTop, C::MoveBottom,
+                                   C::MoveUp,     C::MoveDown, C::Find, C::MsgForm};
     auto with = [&](std::vector<C> extra) {
         extra.insert(extra.end(), always.begin(), always.end());
         return extra;
@@ -53,7 +53,7 @@ TEST(CommandRules, EachStateEnablesExactlyItsCommands) {
          with({})},
         {"busy: only the view's commands and opening folders",
          {true, false, true, true, false, true, true, true},
-         {C::AllSelect, C::Copy, C::Copy2, C::SelectOpen, C::SelectClose}},
+         {C::AllSelect, C::Copy, C::Copy2, C::SelectOpen, C::SelectClose, C::Find, C::MsgForm}},
         {"text selected in the view",
          {true, false, false, false, false, false, false, true},
          with({C::Save, C::SaveAs, C::Copy, C::Copy2})},
