@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "TestSupport.h"
 #include "crypto/ProtectedText.h"
@@ -314,9 +316,14 @@ EarlySaveRun LoadAndSave(const std::string& log, const std::string& target, bool
     LogSession s{ui};
     if (early) s.SaveWhileLoading(target, o);
     EXPECT_TRUE(s.LoadLog(log, 0).ok());
+    // Early text goes to the file through the writing thread, which may lag
+    // behind the load on a busy machine: give it a moment before saying none came.
     const std::vector<std::string> temps = sys::TempFilesFor(target);
     EarlySaveRun run;
-    run.begunEarly = temps.size() == 1 && std::filesystem::file_size(temps[0]) > 0;
+    for (int wait = 0; wait < 75 && temps.size() == 1 && !run.begunEarly; ++wait) {
+        run.begunEarly = std::filesystem::file_size(temps[0]) > 0;
+        if (!run.begunEarly) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     if (between) between(s);
     if (s.WriteLog(target, o) == WriteStatus::Written) run.bytes = ReadFile(target);
     EXPECT_TRUE(sys::TempFilesFor(target).empty()) << "the temporary file is gone";
