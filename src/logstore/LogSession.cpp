@@ -83,7 +83,7 @@ bool LogSession::AdoptRecord(LogData&& built, std::string_view blockText) {
                 if (r.PasswordOk()) break;
                 CurrentPassword.clear();
                 if (++failures == 3) {
-                    ui_.ShowMessage("String08", "");
+                    ui_.ShowMessage("String08", Bracketed(LogFileName) + "\n");
                     return false;
                 }
             }
@@ -599,7 +599,7 @@ bool LogSession::CheckBodyPassword() {
         if (it->PasswordOk()) return true;
         CurrentPassword.clear();
         if (++failures == 3) {
-            ui_.ShowMessage("String08", "");
+            ui_.ShowMessage("String08", Bracketed(LogFileName) + "\n");
             return false;
         }
     }
@@ -1114,6 +1114,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     }
 
     result.fullRead = full;
+    result.heldNoMessage = full && records.empty() && LoadedSize > 0;
     result.firstNew = std::min(firstNew, records.size());
     result.changedRecord = changed < static_cast<long long>(result.firstNew) ? changed : -1;
     // Only a log with an encrypted body needs its password checked.

@@ -29,6 +29,8 @@ struct LoadResult {
     // Records before firstNew whose text grew because a block that was still being
     // written when the last read ended has now been read whole (or -1 for none).
     long long changedRecord = -1;
+    // A full read of a file that is not empty found no message in it.
+    bool heldNoMessage = false;
     bool ok() const { return status == LoadStatus::Ok; }
     bool added(std::size_t count) const { return fullRead || firstNew < count; }
 };
