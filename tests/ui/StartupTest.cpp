@@ -1,6 +1,7 @@
 // Start-up: the command line, the remembered log, protected logs, the caption.
 #include <QAction>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <gtest/gtest.h>
 
 #include "UiTestSupport.h"
@@ -60,8 +61,61 @@ TEST(Startup, AMissingCommandLinePathIsReportedAndTheRememberedLogOpens) {
     const QString missing = folder.File("missing.log");
     auto w = StartWindow(folder, {missing});
     ASSERT_EQ(driver.messages.size(), 1);
-    EXPECT_EQ(driver.messages[0], missing + QString::fromUtf8("がありません"));
+    EXPECT_EQ(driver.messages[0], "[" + missing + "]" + QString::fromUtf8("が見つかりません。"));
     EXPECT_EQ(QString::fromStdString(w->Session().LogFileName), log);
+}
+
+// A path that cannot be opened is reported with its reason, in the interface's
+// language. (Run as root, a file without read permission is still readable, so
+// that reason is not among the cases.)
+TEST(Startup, ACommandLinePathThatIsNoFileSaysWhyInTheInterfaceLanguage) {
+    struct Case {
+        const char* language;
+        bool folder;
+        const char* reason;
+    } cases[] = {
+        {"eng", true, " is a folder, not a log file."},
+        {"eng", false, " could not be found."},
+        {"jpn", true, "はフォルダです。ログファイルを指定してください。"},
+    };
+    for (const Case& c : cases) {
+        ScratchFolder folder;
+        folder.Write("tester.ini", std::string("[Setting]\r\nLanguage=") + c.language + "\r\n");
+        const QString path = c.folder ? folder.Path() : folder.File("missing.log");
+        DialogDriver driver;
+        auto w = StartWindow(folder, {path});
+        ASSERT_EQ(driver.messages.size(), 1) << c.reason;
+        EXPECT_EQ(driver.messages[0], "[" + path + "]" + QString::fromUtf8(c.reason));
+        EXPECT_TRUE(w->Session().LogFileName.empty());
+    }
+}
+
+TEST(Startup, AFileWithoutAnyMessageIsReportedButAnEmptyFileIsANewLog) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool reported;
+    } cases[] = {
+        {"binary.log", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe", 12), true},
+        {"notes.txt", "just some notes\r\nwithout any separator\r\n", true},
+        {"empty.log", "", false},
+    };
+    for (const Case& c : cases) {
+        ScratchFolder folder;
+        folder.Write("tester.ini", "[Setting]\r\nLanguage=eng\r\n");
+        const QString path = folder.Write(c.name, c.bytes);
+        DialogDriver driver;
+        auto w = StartWindow(folder, {path});
+        if (c.reported) {
+            ASSERT_EQ(driver.messages.size(), 1) << c.name;
+            EXPECT_EQ(driver.messages[0], "[" + path + "] holds no messages of an IP Messenger log.");
+        } else {
+            EXPECT_TRUE(driver.messages.isEmpty()) << c.name;
+        }
+        // Either way the file is open, as an empty log.
+        EXPECT_EQ(QString::fromStdString(w->Session().LogFileName), path) << c.name;
+        EXPECT_TRUE(w->Session().records.empty());
+    }
 }
 
 TEST(Startup, WithoutALogTheWindowIsEmptyAndTheEditCommandsAreOff) {
@@ -105,7 +159,10 @@ TEST(Startup, ThreeWrongPasswordsLeaveAnEmptyWindow) {
     ASSERT_EQ(driver.messages.size(), 1);
     const QString failed = FromCp932(w->Messages()[MessageText::PasswordFailed]);
     EXPECT_FALSE(failed.isEmpty());
-    EXPECT_EQ(driver.messages[0], failed);
+    // The message names the file and is a warning.
+    EXPECT_EQ(driver.messages[0],
+              QStringLiteral("[" QX_SOURCE_DIR "/examples/sample-encrypted.log]\n") + failed);
+    EXPECT_EQ(driver.icons[0], static_cast<int>(QMessageBox::Warning));
     EXPECT_EQ(w->windowTitle(), "Quillorix");
     EXPECT_TRUE(w->pnlTree->Tree().Empty());
     EXPECT_TRUE(w->Session().records.empty());
