@@ -1,5 +1,7 @@
 #include "ui/MessageList.h"
 
+#include "ui/TreePane.h"
+
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMenu>
@@ -24,11 +26,12 @@ MessageList::MessageList(QMenu* popup, QWidget* parent) : QTreeView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setMouseTracking(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
+    ShowFocusInSelection(this);
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(true);
     header()->setSortIndicatorShown(false);
-    const int widths[] = {17, 100, 57, 120};
+    const int widths[] = {22, 110, 64, 130};
     for (int i = 0; i < 4; ++i) header()->resizeSection(i, widths[i]);
     connect(header(), &QHeaderView::sectionClicked, this, &MessageList::lvLogColumnClick);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {

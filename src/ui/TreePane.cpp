@@ -13,6 +13,15 @@
 
 namespace qx::ui {
 
+void ShowFocusInSelection(QAbstractItemView* view) {
+    // The pane without the focus draws its selection in a pale grey, so the
+    // focused one stands out.
+    QPalette pal = view->palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, QColor(0xd4, 0xd4, 0xd4));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, QColor(0, 0, 0));
+    view->setPalette(pal);
+}
+
 TreePane::TreePane(QMenu* popup, QWidget* parent) : QWidget(parent) {
     setObjectName("pnlTree");
     auto* layout = new QVBoxLayout(this);
@@ -43,6 +52,9 @@ TreePane::TreePane(QMenu* popup, QWidget* parent) : QWidget(parent) {
     tvLog->setSelectionMode(QAbstractItemView::SingleSelection);
     tvLog->setContextMenuPolicy(Qt::CustomContextMenu);
     tvLog->viewport()->installEventFilter(this);
+    // Long names lose their middle, so that the message count stays in sight.
+    tvLog->setTextElideMode(Qt::ElideMiddle);
+    ShowFocusInSelection(tvLog);
     layout->addWidget(tvLog, 1);
 
     connect(tvLog->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -200,6 +212,10 @@ void TreePane::SetColours(const QColor& text, const QColor& back) {
         pal.setColor(QPalette::Button, back);
         w->setPalette(pal);
     }
+    // A style draws a closed combo box in its own button shade whatever the
+    // palette says; a style sheet makes it take the tree's colours.
+    cmbTreeKey->setStyleSheet(QStringLiteral("QComboBox, QComboBox QAbstractItemView { background-color: %1; color: %2; }")
+                                  .arg(back.name(), text.name()));
     tvLog->viewport()->update();
 }
 

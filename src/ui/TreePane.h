@@ -12,7 +12,12 @@ class QComboBox;
 class QMenu;
 class QTreeView;
 
+class QAbstractItemView;
+
 namespace qx::ui {
+
+// Draws the selection of an unfocused list or tree in the inactive colour.
+void ShowFocusInSelection(QAbstractItemView* view);
 
 class LogTreeModel;
 

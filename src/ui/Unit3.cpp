@@ -11,6 +11,7 @@ namespace qx::ui {
 TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     setObjectName("TForm3");
     setWindowTitle("Quillorix");
+    // A title and nothing else: no close, minimise or maximise button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setModal(true);
 
@@ -63,7 +64,14 @@ void TForm3::reject() {
 
 void TForm3::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    // Centred by its frame: the position a top-level window is moved to is that of
+    // its frame, so centring the inner rectangle slid it down by the title bar at
+    // every showing.
+    if (QScreen* s = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(s->availableGeometry().center());
+        move(frame.topLeft());
+    }
     edtPassword->setFocus();
 }
 

@@ -208,5 +208,40 @@ TEST_F(Browse, CommandsSitInTheirMenusAndUnbuiltOnesStayDisabledWithATip) {
     EXPECT_EQ(w->HistoryEntries(), QStringList({log}));
 }
 
+// At the default size a typical name and its count fit in the tree, every column
+// title fits its column, and the pane without the focus shows its selection in
+// the inactive colour.
+TEST(Layout, TheDefaultWindowShowsTypicalNamesTitlesAndWhereTheFocusIs) {
+    ScratchFolder folder;
+    folder.Write("tester.ini", "[Setting]\r\nLanguage=eng\r\n");
+    const QString log = folder.Write(
+        "names.log", Block("From", " From: Emily Carter (GROUP/PC01/10.0.0.1)\r\n",
+                           "Sat Mar 17 10:00:00 2007", "hello\r\n"));
+    auto w = StartWindow(folder, {log});
+    w->show();
+    QTreeView* tree = w->pnlTree->tvLog;
+    TreeNode* leaf = nullptr;
+    w->pnlTree->Tree().ForEachNode([&](TreeNode* n) {
+        if (n->Label() == "Emily Carter") leaf = n;
+    });
+    ASSERT_NE(leaf, nullptr);
+    w->pnlTree->SelectNode(leaf);
+    const QString label = w->pnlTree->NodeText(leaf);
+    ASSERT_TRUE(label.startsWith("Emily Carter (1")) << label.toStdString();
+    const QModelIndex index = tree->currentIndex();
+    const int needed = tree->visualRect(index).left() + 16 + 12 + tree->fontMetrics().horizontalAdvance(label);
+    EXPECT_LE(needed, tree->viewport()->width());
+
+    QHeaderView* header = w->lvLog->header();
+    const QStringList titles = w->lvLog->ShownTitles();
+    for (int i = 1; i < titles.size() - 1; ++i)
+        EXPECT_GE(header->sectionSize(i), header->fontMetrics().horizontalAdvance(titles[i]) + 12)
+            << titles[i].toStdString();
+
+    for (QAbstractItemView* pane : {static_cast<QAbstractItemView*>(tree), static_cast<QAbstractItemView*>(w->lvLog)})
+        EXPECT_NE(pane->palette().color(QPalette::Inactive, QPalette::Highlight),
+                  pane->palette().color(QPalette::Active, QPalette::Highlight));
+}
+
 }  // namespace
 }  // namespace qx::ui::test
