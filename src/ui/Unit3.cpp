@@ -64,13 +64,11 @@ void TForm3::reject() {
 
 void TForm3::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // Centred by its frame: the position a top-level window is moved to is that of
-    // its frame, so centring the inner rectangle slid it down by the title bar at
-    // every showing.
-    if (QScreen* s = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(s->availableGeometry().center());
-        move(frame.topLeft());
+    // Centred once. A top-level window is moved by its frame once the frame is
+    // known, so centring it again at every showing slid it down by the title bar.
+    if (!placed_) {
+        placed_ = true;
+        if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
     }
     edtPassword->setFocus();
 }
