@@ -212,10 +212,6 @@ void TreePane::SetColours(const QColor& text, const QColor& back) {
         pal.setColor(QPalette::Button, back);
         w->setPalette(pal);
     }
-    // A style draws a closed combo box in its own button shade whatever the
-    // palette says; a style sheet makes it take the tree's colours.
-    cmbTreeKey->setStyleSheet(QStringLiteral("QComboBox, QComboBox QAbstractItemView { background-color: %1; color: %2; }")
-                                  .arg(back.name(), text.name()));
     tvLog->viewport()->update();
 }
 
