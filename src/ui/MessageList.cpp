@@ -1,17 +1,33 @@
 #include "ui/MessageList.h"
 
-#include "ui/TreePane.h"
-
 #include <QHeaderView>
+#include <QStyledItemDelegate>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QToolTip>
 
 #include "ui/MessageListModel.h"
+#include "ui/TreePane.h"
 #include "ui/UiText.h"
 
 namespace qx::ui {
+
+namespace {
+
+// Names lose their middle, so that a folder row keeps its message count in sight.
+class MiddleElideDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideMiddle;
+    }
+};
+
+}  // namespace
 
 MessageList::MessageList(QMenu* popup, QWidget* parent) : QTreeView(parent) {
     setObjectName("lvLog");
@@ -27,6 +43,7 @@ MessageList::MessageList(QMenu* popup, QWidget* parent) : QTreeView(parent) {
     setMouseTracking(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
     ShowFocusInSelection(this);
+    setItemDelegateForColumn(kColUser, new MiddleElideDelegate(this));
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(true);
