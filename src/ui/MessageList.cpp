@@ -48,7 +48,7 @@ MessageList::MessageList(QMenu* popup, QWidget* parent) : QTreeView(parent) {
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(true);
     header()->setSortIndicatorShown(false);
-    const int widths[] = {22, 130, 64, 115};
+    const int widths[] = {22, 120, 64, 140};
     for (int i = 0; i < 4; ++i) header()->resizeSection(i, widths[i]);
     connect(header(), &QHeaderView::sectionClicked, this, &MessageList::lvLogColumnClick);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {

@@ -238,6 +238,13 @@ TEST(Layout, TheDefaultWindowShowsTypicalNamesTitlesAndWhereTheFocusIs) {
         EXPECT_GE(header->sectionSize(i), header->fontMetrics().horizontalAdvance(titles[i]) + 12)
             << titles[i].toStdString();
 
+    // A message row's user and date fit their columns.
+    ASSERT_GE(w->lvLog->RowCount(), 1);
+    for (int column : {kColUser, kColDate})
+        EXPECT_GE(header->sectionSize(column),
+                  (column == kColUser ? 16 : 0) + 12 + w->lvLog->fontMetrics().horizontalAdvance(Cell(*w, 0, column)))
+            << Cell(*w, 0, column).toStdString();
+
     for (QAbstractItemView* pane : {static_cast<QAbstractItemView*>(tree), static_cast<QAbstractItemView*>(w->lvLog)})
         EXPECT_NE(pane->palette().color(QPalette::Inactive, QPalette::Highlight),
                   pane->palette().color(QPalette::Active, QPalette::Highlight));
