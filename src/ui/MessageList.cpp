@@ -1,7 +1,6 @@
 #include "ui/MessageList.h"
 
 #include <QHeaderView>
-#include <QStyledItemDelegate>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -13,21 +12,6 @@
 
 namespace qx::ui {
 
-namespace {
-
-// Names lose their middle, so that a folder row keeps its message count in sight.
-class MiddleElideDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->textElideMode = Qt::ElideMiddle;
-    }
-};
-
-}  // namespace
 
 MessageList::MessageList(QMenu* popup, QWidget* parent) : QTreeView(parent) {
     setObjectName("lvLog");
@@ -43,7 +27,7 @@ MessageList::MessageList(QMenu* popup, QWidget* parent) : QTreeView(parent) {
     setMouseTracking(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
     ShowFocusInSelection(this);
-    setItemDelegateForColumn(kColUser, new MiddleElideDelegate(this));
+    setItemDelegateForColumn(kColUser, new CountKeepingDelegate(this));  // names keep their count
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(true);

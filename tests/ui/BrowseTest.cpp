@@ -1,6 +1,7 @@
 // The tree under each key, the list and its sorting, following an appended log,
 // the command state and places.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QMenu>
@@ -248,6 +249,32 @@ TEST(Layout, TheDefaultWindowShowsTypicalNamesTitlesAndWhereTheFocusIs) {
     for (QAbstractItemView* pane : {static_cast<QAbstractItemView*>(tree), static_cast<QAbstractItemView*>(w->lvLog)})
         EXPECT_NE(pane->palette().color(QPalette::Inactive, QPalette::Highlight),
                   pane->palette().color(QPalette::Active, QPalette::Highlight));
+}
+
+TEST(Layout, ALongLabelLosesTheMiddleOfItsNameAndKeepsItsCount) {
+    const QFontMetrics fm(QApplication::font());
+    const QString name = "Bartholomew Featherstonehaugh-Cholmondeley";
+    struct Case {
+        QString label;
+        int width;
+        QString keptEnd;
+    } cases[] = {
+        {name + " (12 msgs)", fm.horizontalAdvance(name) / 2, " (12 msgs)"},
+        {name + QString::fromUtf8(" (3件)"), fm.horizontalAdvance(name) / 2, QString::fromUtf8(" (3件)")},
+        {"Short (1 msgs)", 1000, "Short (1 msgs)"},  // fits: unchanged
+    };
+    for (const Case& c : cases) {
+        const QString shown = ElideKeepingCount(c.label, fm, c.width);
+        EXPECT_TRUE(shown.endsWith(c.keptEnd)) << shown.toStdString();
+        EXPECT_LE(fm.horizontalAdvance(shown), c.width) << shown.toStdString();
+        if (shown != c.label) {
+            EXPECT_TRUE(shown.startsWith("Barth")) << shown.toStdString();  // the name's start stays too
+            EXPECT_TRUE(shown.contains(QChar(0x2026)));
+        }
+    }
+    // Too narrow for any of the name: the end goes, as for any other text.
+    EXPECT_EQ(ElideKeepingCount(name + " (12 msgs)", fm, fm.horizontalAdvance("Ba\u2026")),
+              fm.elidedText(name + " (12 msgs)", Qt::ElideRight, fm.horizontalAdvance("Ba\u2026")));
 }
 
 }  // namespace
