@@ -19,8 +19,8 @@ constexpr SettingKey kKeys[] = {
     {"Window", "TreeWidth", T::Integer, "240", D::Current},
     {"Window", "ListHeight", T::Integer, "137", D::Current},
     {"Window", "ListWidth00", T::Integer, "22", D::Current},
-    {"Window", "ListWidth01", T::Integer, "120", D::Current},
-    {"Window", "ListWidth02", T::Integer, "64", D::Current},
+    {"Window", "ListWidth01", T::Integer, "160", D::Current},
+    {"Window", "ListWidth02", T::Integer, "60", D::Current},
     {"Window", "ListWidth03", T::Integer, "140", D::Current},
     {"Window", "ListWidth04", T::Integer, "", D::Current},  // the self-sizing last column
     {"Window4", "Left", T::Integer, "500", D::Centred},

@@ -32,7 +32,7 @@ MessageList::MessageList(QMenu* popup, QWidget* parent) : QTreeView(parent) {
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(true);
     header()->setSortIndicatorShown(false);
-    const int widths[] = {22, 120, 64, 140};
+    const int widths[] = {22, 160, 60, 140};
     for (int i = 0; i < 4; ++i) header()->resizeSection(i, widths[i]);
     connect(header(), &QHeaderView::sectionClicked, this, &MessageList::lvLogColumnClick);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {

@@ -243,7 +243,7 @@ TEST(Layout, TheDefaultWindowShowsTypicalNamesTitlesAndWhereTheFocusIs) {
     ASSERT_GE(w->lvLog->RowCount(), 1);
     for (int column : {kColUser, kColDate})
         EXPECT_GE(header->sectionSize(column),
-                  (column == kColUser ? 16 : 0) + 12 + w->lvLog->fontMetrics().horizontalAdvance(Cell(*w, 0, column)))
+                  (column == kColUser ? 16 : 0) + w->lvLog->fontMetrics().horizontalAdvance(Cell(*w, 0, column)))
             << Cell(*w, 0, column).toStdString();
 
     for (QAbstractItemView* pane : {static_cast<QAbstractItemView*>(tree), static_cast<QAbstractItemView*>(w->lvLog)})
