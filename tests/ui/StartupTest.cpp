@@ -1,8 +1,10 @@
 // Start-up: the command line, the remembered log, protected logs, the caption.
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "UiTestSupport.h"
 #include "ui/CommandSet.h"
@@ -66,22 +68,28 @@ TEST(Startup, AMissingCommandLinePathIsReportedAndTheRememberedLogOpens) {
 }
 
 // A path that cannot be opened is reported with its reason, in the interface's
-// language. (Run as root, a file without read permission is still readable, so
-// that reason is not among the cases.)
+// language. A named pipe stands for a path that exists but is no file to read.
 TEST(Startup, ACommandLinePathThatIsNoFileSaysWhyInTheInterfaceLanguage) {
+    enum Kind { Folder, Missing, Pipe };
     struct Case {
         const char* language;
-        bool folder;
+        Kind kind;
         const char* reason;
     } cases[] = {
-        {"eng", true, " is a folder, not a log file."},
-        {"eng", false, " could not be found."},
-        {"jpn", true, "はフォルダです。ログファイルを指定してください。"},
+        {"eng", Folder, " is a folder, not a log file."},
+        {"eng", Missing, " could not be found."},
+        {"eng", Pipe, " cannot be read."},
+        {"jpn", Folder, "はフォルダです。ログファイルを指定してください。"},
+        {"jpn", Pipe, "を読み込めません。"},
     };
     for (const Case& c : cases) {
         ScratchFolder folder;
         folder.Write("tester.ini", std::string("[Setting]\r\nLanguage=") + c.language + "\r\n");
-        const QString path = c.folder ? folder.Path() : folder.File("missing.log");
+        QString path = c.kind == Folder ? folder.Path() : folder.File("missing.log");
+        if (c.kind == Pipe) {
+            path = folder.File("pipe.log");
+            ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        }
         DialogDriver driver;
         auto w = StartWindow(folder, {path});
         ASSERT_EQ(driver.messages.size(), 1) << c.reason;
