@@ -120,6 +120,11 @@ String08=パスワードが違うため、ログを読み込めませんでし�
 String09=パスワード（確認）
 String10=件
 String11=表示しているメッセージがありません。
+String12=にはIP Messengerのログのメッセージがありません。
+String13=はフォルダです。ログファイルを指定してください。
+String14=を読み込めません。
+String15=バイトが続きます（クリックで続きを表示）
+String16=__を開けませんでした（開くプログラムがありません）。
 """
 
 ENGLISH = r"""
@@ -230,6 +235,11 @@ String08=The password was wrong three times.\nThe log has not been loaded.
 String09=Confirm password:
 String10=__msgs
 String11=There is no message to show.
+String12=__holds no messages of an IP Messenger log.
+String13=__is a folder, not a log file.
+String14=__cannot be read.
+String15=more bytes on this line (click to show more)
+String16=__could not be opened: no program took the address.
 """
 
 

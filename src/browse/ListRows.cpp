@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "settings/LanguageRules.h"
+#include "text/BoundedText.h"
 #include "text/Cp932.h"
 
 namespace qx {
@@ -24,6 +25,7 @@ ListRow MessageRow(LogData& record, std::size_t index, const ListOptions& option
     row.text[kColDate] = record.DateString(options.monthFirst) + " " + std::string(record.Time());
 
     row.text[kColMessage] = record.PreviewLine(options.password, options.previewSkipPrefix);
+    row.text[kColMessage].resize(BoundedPrefixLength(row.text[kColMessage], kPreviewLimit));
     if (record.BodyMode() == kModeEncrypted) {
         row.image[kColMessage] = kImageLock;
     } else if (record.BodyMode() == kModeEncoded) {
@@ -156,7 +158,12 @@ int RowToKeep(int keep, std::size_t rowCount) {
 std::string ToolTipText(LogData& record, std::string_view password) {
     std::string body = record.PlainBody(password);
     while (!body.empty() && static_cast<unsigned char>(body.back()) <= 0x20) body.pop_back();
-    return body.empty() ? std::string(" ") : body;
+    if (body.empty()) return " ";
+    if (body.size() > kToolTipLimit) {
+        body.resize(BoundedPrefixLength(body, kToolTipLimit));
+        body += "...";
+    }
+    return body;
 }
 
 std::string StripSortMarks(std::string_view title) {

@@ -82,8 +82,14 @@ void SortRows(std::vector<ListRow>& rows, int column, int upDown);
 // last row when the list became shorter; -1 for an empty list.
 int RowToKeep(int keep, std::size_t rowCount);
 
+// A row shows at most this much of its summary line, and a tooltip at most this
+// much of the body: a megabyte line must not be converted and drawn at each paint.
+inline constexpr std::size_t kPreviewLimit = 512;
+inline constexpr std::size_t kToolTipLimit = 2048;
+
 // The tooltip of a message row: the body with trailing blanks and line ends
-// removed, " " when nothing is left.
+// removed, " " when nothing is left; a longer body is cut after kToolTipLimit
+// bytes and ends in "...".
 std::string ToolTipText(LogData& record, std::string_view password);
 
 // Removes every " >>" and " <<" from a column title.

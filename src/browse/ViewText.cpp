@@ -1,5 +1,8 @@
 #include "browse/ViewText.h"
 
+#include <algorithm>
+
+#include "text/BoundedText.h"
 #include "text/Cp932.h"
 
 namespace qx {
@@ -11,14 +14,20 @@ bool IsQuotedLine(std::string_view line, const std::vector<std::string>& quoteMa
     return false;
 }
 
+ViewLine NextLinePiece(std::string_view rest, LineRole role, std::size_t limit) {
+    ViewLine line;
+    const std::size_t n = BoundedPrefixLength(rest, std::max<std::size_t>(limit, 2));
+    line.text = std::string(rest.substr(0, n));
+    line.hidden = std::string(rest.substr(n));
+    line.role = role;
+    line.links = MarkLinks(line.text);  // addresses never span a line end
+    return line;
+}
+
 RenderedMessage RenderMessage(LogData& record, const ViewOptions& options) {
     RenderedMessage out;
-    auto add = [&out](std::string_view text, LineRole role) {
-        ViewLine line;
-        line.text = std::string(text);
-        line.role = role;
-        line.links = MarkLinks(line.text);  // addresses never span a line end
-        out.lines.push_back(std::move(line));
+    auto add = [&out, &options](std::string_view text, LineRole role) {
+        out.lines.push_back(NextLinePiece(text, role, options.lineLimit));
     };
 
     if (options.headerApart) {

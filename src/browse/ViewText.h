@@ -17,12 +17,24 @@ struct ViewLine {
     std::string text;  // cp932, without line end
     LineRole role = LineRole::Text;
     std::vector<LinkSpan> links;  // addresses to underline, byte ranges of text
+    // The rest of a line too long to lay out at once; the view shows it on demand.
+    std::string hidden;
 };
+
+// How much of one line the view lays out at a time. A text layout of megabytes
+// freezes the window and overflows the drawing coordinates.
+inline constexpr std::size_t kViewLineLimit = 64 * 1024;
+
+// Takes the next piece of a long line off the front of `rest`: at most `limit`
+// bytes, never ending inside a character, with its links marked; what is left
+// goes to the piece's `hidden`.
+ViewLine NextLinePiece(std::string_view rest, LineRole role, std::size_t limit = kViewLineLimit);
 
 struct ViewOptions {
     std::string password;                 // the log's current password
     std::vector<std::string> quoteMarks;  // lines of the quote list
     bool headerApart = false;             // "HeaderDisp": header in the panel, not the text
+    std::size_t lineLimit = kViewLineLimit;  // longer lines are cut, the rest kept in `hidden`
 };
 
 struct RenderedMessage {

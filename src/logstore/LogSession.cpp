@@ -83,7 +83,7 @@ bool LogSession::AdoptRecord(LogData&& built, std::string_view blockText) {
                 if (r.PasswordOk()) break;
                 CurrentPassword.clear();
                 if (++failures == 3) {
-                    ui_.ShowMessage("String08", "");
+                    ui_.ShowMessage("String08", Bracketed(LogFileName) + "\n");
                     return false;
                 }
             }
@@ -599,7 +599,7 @@ bool LogSession::CheckBodyPassword() {
         if (it->PasswordOk()) return true;
         CurrentPassword.clear();
         if (++failures == 3) {
-            ui_.ShowMessage("String08", "");
+            ui_.ShowMessage("String08", Bracketed(LogFileName) + "\n");
             return false;
         }
     }
@@ -1121,6 +1121,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
     }
 
     result.fullRead = full;
+    result.heldNoMessage = full && records.empty() && LoadedSize > 0;
     result.firstNew = std::min(firstNew, records.size());
     result.changedRecord = changed < static_cast<long long>(result.firstNew) ? changed : -1;
     // Only a log with an encrypted body needs its password checked.
@@ -1569,7 +1570,7 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     // file again would give back the records not deleted, unchanged, unless the
     // messenger added to it meanwhile.
     if (replacingLog && wholeLog && plainSave && headerMode == kModePlain && carryError.empty() &&
-        copied == LoadedSize && !records.empty() &&
+        copied == LoadedSize && static_cast<std::size_t>(PendingDeletions) < records.size() &&
         (!tail_.valid || (tail_.produced && tentativeMarked && !records[tail_.recordCount].Deleted()))) {
         const bool asRead = std::all_of(records.begin(), records.end(), [](const LogData& r) {
             return r.Deleted() || (r.HeaderMode() == kModePlain && !r.HeaderEncrypted() && r.BodyMode() == kModePlain);

@@ -32,6 +32,8 @@ struct LoadResult {
     // A full load of the file just saved over took the saved records instead
     // of reading them again: they are that file's text.
     bool tookSaved = false;
+    // A full read of a file that is not empty found no message in it.
+    bool heldNoMessage = false;
     bool ok() const { return status == LoadStatus::Ok; }
     bool added(std::size_t count) const { return fullRead || firstNew < count; }
 };

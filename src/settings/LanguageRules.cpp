@@ -42,4 +42,19 @@ std::string SortMarkedTitle(std::string_view title, int upDown) {
     return std::string(title) + (upDown >= 1 ? " >>" : " <<");
 }
 
+std::string CaptionWithoutAccessKey(std::string_view caption) {
+    std::string_view c = caption;
+    if (c.size() >= 4 && c.substr(c.size() - 4, 2) == "(&" && c.back() == ')') c.remove_suffix(4);
+    std::string out;
+    out.reserve(c.size());
+    for (std::size_t i = 0; i < c.size(); ++i) {
+        if (c[i] == '&') {
+            if (i + 1 < c.size() && c[i + 1] == '&') out += '&', ++i;
+            continue;
+        }
+        out += c[i];
+    }
+    return out;
+}
+
 }  // namespace qx

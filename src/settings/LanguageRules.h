@@ -20,6 +20,11 @@ std::string RewriteDateColumn(std::string_view text, std::string_view languageCo
 // passes "." + the default extension.
 std::string LogFileFilter(std::string_view languageCode, std::string_view dottedExt);
 
+// A menu caption without its access key: a trailing "(&X)" goes, and so does
+// every single "&" ("&&" stays a literal "&"). "送信(&S)" gives "送信",
+// "Se&nd" gives "Send". The pop-up of the view shows its send menu this way.
+std::string CaptionWithoutAccessKey(std::string_view caption);
+
 // The title of the column the list is sorted by: " >>" for ascending (upDown at
 // least 1), " <<" otherwise.
 std::string SortMarkedTitle(std::string_view title, int upDown);

@@ -115,6 +115,11 @@ constexpr LanguageKey kKeys[] = {
     {"Message", "String09", K::Message, R::Message, {}, ""},
     {"Message", "String10", K::Message, R::Message, {}, ""},
     {"Message", "String11", K::Message, R::Message, {}, ""},
+    {"Message", "String12", K::Message, R::Message, {}, ""},
+    {"Message", "String13", K::Message, R::Message, {}, ""},
+    {"Message", "String14", K::Message, R::Message, {}, ""},
+    {"Message", "String15", K::Message, R::Message, {}, ""},
+    {"Message", "String16", K::Message, R::Message, {}, ""},
 };
 // clang-format on
 

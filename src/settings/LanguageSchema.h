@@ -47,7 +47,7 @@ const LanguageKey* FindLanguageKey(std::string_view section, std::string_view ke
 // The built-in text split into its items.
 std::vector<std::string> BuiltInItems(const LanguageKey& key);
 
-// The twelve message texts of section "Message", by their key number.
+// The message texts of section "Message", by their key number.
 enum class MessageText : std::size_t {
     AskSaveDeletions = 0,  // Yes/No question before unsaved deletions are lost
     ReplaceFailed = 1,     // the saved copy could not replace the log
@@ -61,9 +61,14 @@ enum class MessageText : std::size_t {
     PasswordConfirmLabel = 9,
     CountUnit = 10,  // unit after the message count of a tree leaf
     ViewEmpty = 11,  // separate window asked for with an empty view
+    HoldsNoMessages = 12,  // shown after "[" + path + "]": a non-empty file without a message
+    IsFolder = 13,         // shown after "[" + path + "]": a folder named as the log
+    CannotRead = 14,       // shown after "[" + path + "]": a file that cannot be opened
+    LineContinues = 15,    // marker of a long line cut short, after the count of bytes left
+    LinkFailed = 16,       // status bar, after an address that no program opened
 };
 
-inline constexpr std::size_t kMessageTextCount = 12;
+inline constexpr std::size_t kMessageTextCount = 17;
 
 struct MessageTexts {
     // Before any language file is applied every text is empty but the
@@ -75,7 +80,7 @@ struct MessageTexts {
     }
 };
 
-// All twelve texts of a language file; a missing key gives an empty text.
+// All message texts of a language file; a missing key gives an empty text.
 MessageTexts ReadMessageTexts(const LanguageFile& file);
 
 }  // namespace qx

@@ -29,7 +29,13 @@ QStringList QtNameFilters(const QString& filter) {
         QString patterns = parts[i + 1];
         patterns.replace(';', ' ');
         if (patterns == "*.*") patterns = "*";
-        out << parts[i] + " (" + patterns + ")";
+        // A description that names its patterns already ("Log Files(*.log)") keeps
+        // them in its own parentheses, where the dialog reads them.
+        QString description = parts[i];
+        const QString own = "(" + parts[i + 1] + ")";
+        if (description.endsWith(own)) description.chop(own.size());
+        else description += ' ';
+        out << description + "(" + patterns + ")";
     }
     return out;
 }

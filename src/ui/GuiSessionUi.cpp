@@ -41,7 +41,15 @@ std::optional<PasswordEntry> GuiSessionUi::AskPasswordOnce(bool twoFields) {
 void GuiSessionUi::ShowMessage(std::string_view key, std::string_view prefix) {
     // The prefix is a bracketed path, in the file system's own encoding.
     const QString head = QString::fromLocal8Bit(prefix.data(), static_cast<qsizetype>(prefix.size()));
-    ShowPlainMessage(owner_, head + MessageText(key));
+    // A log that could not be read is a warning; the other messages are plain.
+    const bool warning = key == "String08" || key == "String12" || key == "String13" || key == "String14";
+    if (!warning) {
+        ShowPlainMessage(owner_, head + MessageText(key));
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, "Quillorix", head + MessageText(key), QMessageBox::Ok, owner_);
+    box.setObjectName("MessageBox");
+    box.exec();
 }
 
 void GuiSessionUi::ShowError(std::string_view text) {

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QWidget>
 
+#include "settings/LanguageRules.h"
 #include "ui/UiText.h"
 
 namespace qx::ui {
@@ -78,6 +79,11 @@ AppliedLanguage ApplyLanguageTexts(QWidget* root, const LanguageFile& file) {
             if (name.empty()) continue;
             QObject* target = root->findChild<QObject*>(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
             if (target == nullptr) continue;
+            if (name == "mnuRSend" && !items.empty()) {
+                // The view's pop-up shows the send menu without its access key.
+                if (auto* menu = qobject_cast<QMenu*>(target)) menu->setTitle(FromCp932(CaptionWithoutAccessKey(items[0])));
+                continue;
+            }
             switch (key.role) {
                 case LanguageRole::MenuCaption:
                 case LanguageRole::ButtonCaption:

@@ -7,9 +7,11 @@
 #include <QToolTip>
 
 #include "ui/MessageListModel.h"
+#include "ui/TreePane.h"
 #include "ui/UiText.h"
 
 namespace qx::ui {
+
 
 MessageList::MessageList(QMenu* popup, QWidget* parent) : QTreeView(parent) {
     setObjectName("lvLog");
@@ -24,11 +26,13 @@ MessageList::MessageList(QMenu* popup, QWidget* parent) : QTreeView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setMouseTracking(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
+    ShowFocusInSelection(this);
+    setItemDelegateForColumn(kColUser, new CountKeepingDelegate(this));  // names keep their count
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(true);
     header()->setSortIndicatorShown(false);
-    const int widths[] = {17, 100, 57, 120};
+    const int widths[] = {22, 160, 60, 140};
     for (int i = 0; i < 4; ++i) header()->resizeSection(i, widths[i]);
     connect(header(), &QHeaderView::sectionClicked, this, &MessageList::lvLogColumnClick);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {

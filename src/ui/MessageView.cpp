@@ -71,7 +71,10 @@ MessageView::MessageView(QMenu* popup, QWidget* parent) : QWidget(parent) {
     timDblClick->setObjectName("timDblClick");
     timDblClick->setSingleShot(true);
     connect(timDblClick, &QTimer::timeout, this, [this] { LinkClickPending = false; });
-    openLink = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    launchUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    openLink = [this](const QUrl& url) {
+        if (!launchUrl(url)) emit LinkOpenFailed(url.toString());
+    };
 }
 
 void MessageView::Clear() {
@@ -80,6 +83,7 @@ void MessageView::Clear() {
     reLog->setExtraSelections({});  // marks of found text go with the text
     lines_.clear();
     links_.clear();
+    cut_.clear();
 }
 
 void MessageView::BeginShow() {
@@ -87,13 +91,11 @@ void MessageView::BeginShow() {
     Clear();
 }
 
-void MessageView::AppendLine(const ViewLine& line, const QColor& colour) {
-    QTextCursor cursor(reLog->document());
-    cursor.movePosition(QTextCursor::End);
-    if (!lines_.empty()) cursor.insertBlock();
+void MessageView::InsertLineText(QTextCursor& cursor, const ViewLine& line, const QColor& colour) {
     QTextCharFormat plain;
     plain.setForeground(colour);
     plain.setFontUnderline(false);
+    plain.setFontItalic(false);
     std::size_t at = 0;
     for (const LinkSpan& span : line.links) {
         if (span.first > at) cursor.insertText(FromCp932(std::string_view(line.text).substr(at, span.first - at)), plain);
@@ -104,8 +106,64 @@ void MessageView::AppendLine(const ViewLine& line, const QColor& colour) {
     }
     if (at < line.text.size()) cursor.insertText(FromCp932(std::string_view(line.text).substr(at)), plain);
     else if (line.text.empty()) cursor.setCharFormat(plain);
+}
+
+QString MessageView::MoreMarkerText(std::size_t hiddenBytes) const {
+    const QString what = texts != nullptr ? FromCp932((*texts)[MessageText::LineContinues]) : QString();
+    return QStringLiteral("[... %1 %2]").arg(hiddenBytes).arg(what);
+}
+
+void MessageView::AppendLine(const ViewLine& line, const QColor& colour) {
+    QTextCursor cursor(reLog->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!lines_.empty()) cursor.insertBlock();
+    InsertLineText(cursor, line, colour);
     lines_.push_back(line.text);
     links_.push_back(line.links);
+    cut_.push_back({});
+    if (line.hidden.empty()) return;
+    // The rest of a long line waits behind a marker of its own.
+    cursor.insertBlock();
+    const QString marker = MoreMarkerText(line.hidden.size());
+    QTextCharFormat italic;
+    italic.setForeground(colour);
+    italic.setFontItalic(true);
+    cursor.insertText(marker, italic);
+    lines_.push_back(ToCp932(marker));
+    links_.emplace_back();
+    cut_.push_back({line.hidden, line.role, colour});
+}
+
+bool MessageView::IsMoreMarker(int block) const {
+    return block >= 0 && block < LineCount() && !cut_[static_cast<std::size_t>(block)].rest.empty();
+}
+
+void MessageView::ShowMoreOfLine(int block) {
+    if (!IsMoreMarker(block)) return;
+    const auto b = static_cast<std::size_t>(block);
+    CutLine pending = std::move(cut_[b]);
+    const ViewLine piece = NextLinePiece(pending.rest, pending.role);
+    QTextBlock tb = reLog->document()->findBlockByNumber(block);
+    QTextCursor cursor(tb);
+    cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    InsertLineText(cursor, piece, pending.colour);
+    lines_[b] = piece.text;
+    links_[b] = piece.links;
+    cut_[b] = {};
+    if (!piece.hidden.empty()) {
+        cursor.insertBlock();
+        const QString marker = MoreMarkerText(piece.hidden.size());
+        QTextCharFormat italic;
+        italic.setForeground(pending.colour);
+        italic.setFontItalic(true);
+        cursor.insertText(marker, italic);
+        lines_.insert(lines_.begin() + block + 1, ToCp932(marker));
+        links_.insert(links_.begin() + block + 1, std::vector<LinkSpan>{});
+        cut_.insert(cut_.begin() + block + 1, CutLine{piece.hidden, pending.role, pending.colour});
+    }
+    cursor.endEditBlock();
 }
 
 void MessageView::AppendMessage(const RenderedMessage& message, const ViewColours& colours) {
@@ -213,7 +271,8 @@ QString MessageView::LineText(int block) const {
 
 void MessageView::reLogMouseMove(QMouseEvent* e) {
     const LinkHit hit = LinkAt(e->position().toPoint());
-    reLog->viewport()->setCursor(hit.found ? Qt::PointingHandCursor : Qt::IBeamCursor);
+    const bool marker = IsMoreMarker(reLog->cursorForPosition(e->position().toPoint()).blockNumber());
+    reLog->viewport()->setCursor(hit.found || marker ? Qt::PointingHandCursor : Qt::IBeamCursor);
     const QString tip = QString::fromLatin1(hit.link.data(), static_cast<qsizetype>(hit.link.size()));
     reLog->setToolTip(tip);
     if (tip.isEmpty()) QToolTip::hideText();
@@ -221,6 +280,11 @@ void MessageView::reLogMouseMove(QMouseEvent* e) {
 
 bool MessageView::reLogMouseDown(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return false;
+    const int under = reLog->cursorForPosition(e->position().toPoint()).blockNumber();
+    if (IsMoreMarker(under)) {
+        ShowMoreOfLine(under);
+        return true;
+    }
     int block = -1;
     const LinkHit hit = LinkAt(e->position().toPoint(), &block);
     if (LinkClickPending) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "browse/ViewText.h"
+#include "settings/LanguageSchema.h"
 
 class QFrame;
 class QLabel;
@@ -68,22 +69,42 @@ public:
     // The cp932 text of every line, in order.
     const std::vector<std::string>& Lines() const { return lines_; }
 
+    // Whether a block is the marker of a line cut short, and showing the line's next
+    // piece in its place (what a click on the marker does).
+    bool IsMoreMarker(int block) const;
+    void ShowMoreOfLine(int block);
+
     bool LinkClickPending = false;
     // How an address is opened; the desktop's handler unless replaced.
     std::function<void(const QUrl&)> openLink;
+    // What the default openLink calls; false when no program took the address.
+    std::function<bool(const QUrl&)> launchUrl;
+    // The texts of the marker of a cut line ("bytes more ..."); set by the window.
+    const MessageTexts* texts = nullptr;
 
     QFrame* pnlHeader = nullptr;
     QLabel* lblHeader = nullptr;
     ViewEdit* reLog = nullptr;
     QTimer* timDblClick = nullptr;
 
+signals:
+    void LinkOpenFailed(const QString& url);
+
 private:
     void AppendLine(const ViewLine& line, const QColor& colour);
+    void InsertLineText(QTextCursor& cursor, const ViewLine& line, const QColor& colour);
+    QString MoreMarkerText(std::size_t hiddenBytes) const;
     void reLogMouseMove(QMouseEvent* e);
     bool reLogMouseDown(QMouseEvent* e);
 
     std::vector<std::string> lines_;             // cp932 text of every block
     std::vector<std::vector<LinkSpan>> links_;   // byte ranges per block
+    struct CutLine {
+        std::string rest;  // the part of the line not shown yet
+        LineRole role = LineRole::Text;
+        QColor colour;
+    };
+    std::vector<CutLine> cut_;  // per block; rest non-empty for a marker block
 };
 
 }  // namespace qx::ui

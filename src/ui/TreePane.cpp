@@ -1,5 +1,6 @@
 #include "ui/TreePane.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QMenu>
@@ -12,6 +13,37 @@
 #include "ui/UiText.h"
 
 namespace qx::ui {
+
+QString ElideKeepingCount(const QString& label, const QFontMetrics& metrics, int width) {
+    if (metrics.horizontalAdvance(label) <= width) return label;
+    const qsizetype open = label.endsWith(')') ? label.lastIndexOf(" (") : -1;
+    if (open > 0) {
+        const QString count = label.mid(open);
+        const int room = width - metrics.horizontalAdvance(count);
+        if (room >= 3 * metrics.horizontalAdvance(QChar(0x2026)))
+            return metrics.elidedText(label.left(open), Qt::ElideMiddle, room) + count;
+    }
+    return metrics.elidedText(label, Qt::ElideRight, width);
+}
+
+void CountKeepingDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QWidget* widget = option->widget;
+    const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+    const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, option, widget);
+    // The style's own margins within the text rectangle.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    option->text = ElideKeepingCount(option->text, option->fontMetrics, text.width() - 2 * margin);
+}
+
+void ShowFocusInSelection(QAbstractItemView* view) {
+    // The pane without the focus draws its selection in a pale grey, so the
+    // focused one stands out.
+    QPalette pal = view->palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, QColor(0xd4, 0xd4, 0xd4));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, QColor(0, 0, 0));
+    view->setPalette(pal);
+}
 
 TreePane::TreePane(QMenu* popup, QWidget* parent) : QWidget(parent) {
     setObjectName("pnlTree");
@@ -43,6 +75,9 @@ TreePane::TreePane(QMenu* popup, QWidget* parent) : QWidget(parent) {
     tvLog->setSelectionMode(QAbstractItemView::SingleSelection);
     tvLog->setContextMenuPolicy(Qt::CustomContextMenu);
     tvLog->viewport()->installEventFilter(this);
+    // Long names lose their middle, so that the message count stays in sight.
+    tvLog->setItemDelegate(new CountKeepingDelegate(tvLog));
+    ShowFocusInSelection(tvLog);
     layout->addWidget(tvLog, 1);
 
     connect(tvLog->selectionModel(), &QItemSelectionModel::currentChanged, this,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QSet>
+#include <QStyledItemDelegate>
 #include <QWidget>
 #include <functional>
 
@@ -12,7 +13,26 @@ class QComboBox;
 class QMenu;
 class QTreeView;
 
+class QAbstractItemView;
+class QFontMetrics;
+
 namespace qx::ui {
+
+// Draws the selection of an unfocused list or tree in the inactive colour.
+void ShowFocusInSelection(QAbstractItemView* view);
+
+// A label cut to `width` pixels: a label ending in a count, "name (12 msgs)",
+// loses the middle of its name and keeps the count whole; any other loses its end.
+QString ElideKeepingCount(const QString& label, const QFontMetrics& metrics, int width);
+
+// Draws the labels of a tree or a list column with ElideKeepingCount.
+class CountKeepingDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+};
 
 class LogTreeModel;
 

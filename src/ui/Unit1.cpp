@@ -25,6 +25,7 @@
 #include "browse/ListRows.h"
 #include "browse/ViewText.h"
 #include "settings/LanguageRules.h"
+#include "settings/SettingsSchema.h"
 #include "ui/ColourBox.h"
 #include "ui/CommandSet.h"
 #include "ui/CopyCommands.h"
@@ -47,6 +48,10 @@ namespace qx::ui {
 namespace {
 
 constexpr const char* kProgramName = "Quillorix";
+
+std::string MessageKey(MessageText text) {
+    return NumberedKey("String", static_cast<int>(text));
+}
 
 // The Windows font names the window is designed with, mapped to the CJK fonts a
 // Linux desktop has.
@@ -139,7 +144,7 @@ void TForm1::BuildLayout() {
     Splitter1->setStretchFactor(1, 1);
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
-    Splitter1->setSizes({161, 515});
+    Splitter1->setSizes({240, 436});
     Splitter2->setSizes({137, 250});
     mainLayout->addWidget(Splitter1);
     PageControl1->addWidget(tsMain);
@@ -163,6 +168,7 @@ void TForm1::BuildLayout() {
     timReload->setObjectName("timReload");
     timReload->setInterval(5000);
     lvLog->toolTipOf = [this](int row) { return ToolTipOf(row); };
+    view->texts = &texts_;
 }
 
 void TForm1::ConnectCommands() {
@@ -211,6 +217,9 @@ void TForm1::ConnectCommands() {
     connect(lvLog, &MessageList::Changed, this, [this] { Guarded([&] { lvLogChange(); }); });
     connect(lvLog, &MessageList::DoubleClicked, this, [this] { Guarded([&] { lvLogDblClick(); }); });
     connect(view->reLog, &QTextEdit::selectionChanged, this, &TForm1::UpdateCommandState);
+    connect(view, &MessageView::LinkOpenFailed, this, [this](const QString& url) {
+        statusPanels[0]->setText(url + FromCp932(texts_[MessageText::LinkFailed]));
+    });
     connect(timReload, &QTimer::timeout, this, [this] { Guarded([&] { timReloadTimer(); }); });
 }
 
@@ -250,10 +259,18 @@ void TForm1::OpenFromCommandLine() {
             }
             const QString rest = cut >= 0 ? line.mid(cut).trimmed() : QString();
             if (!rest.isEmpty() && QFileInfo(rest).isFile()) logFile = rest;
-            else ShowPlainMessage(this, rest + QString::fromUtf8("がありません"));
+            else ReportUnopenable(rest.isEmpty() ? first : rest);
         }
     }
     if (!logFile.isEmpty() && !LoadLog(logFile, true)) CloseLog();
+}
+
+void TForm1::ReportUnopenable(const QString& path) {
+    const QFileInfo info(path);
+    MessageText why = MessageText::FileMissing;
+    if (info.isDir()) why = MessageText::IsFolder;
+    else if (info.exists()) why = MessageText::CannotRead;
+    ui_->ShowMessage(MessageKey(why), "[" + ToPath(path) + "]");
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -303,6 +320,7 @@ bool TForm1::LoadLog(const QString& fileName, bool full) {
         return true;
     }
     ShowRead(r, before);
+    if (r.heldNoMessage) ui_->ShowMessage(MessageKey(MessageText::HoldsNoMessages), "[" + path + "]");
     timReload->start();
     SetBusy(true);
     return true;

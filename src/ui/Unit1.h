@@ -138,6 +138,8 @@ private:
     void ConnectSettings();
     void FormShow();
     void FormCloseQuery();
+    // Why a path named on the command line cannot be opened, as a message.
+    void ReportUnopenable(const QString& path);
     void OpenFromCommandLine();
     void ApplyViewFont(const QFont& font);
     void btnFontClick();

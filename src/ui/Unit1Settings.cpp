@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QCheckBox>
 #include <QFontDialog>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLocale>
 #include <QMenu>
@@ -83,10 +85,18 @@ void TForm1::ApplyViewFont(const QFont& font) {
 }
 
 void TForm1::btnFontClick() {
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, viewFont_, this, QString(),
-                                              QFontDialog::DontUseNativeDialog);
-    if (!ok) return;
+    QFontDialog dialog(viewFont_, this);
+    dialog.setObjectName("FontDialog1");
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    // The view's font is a face, a size, bold and italic: the dialog offers no effects.
+    for (QCheckBox* effect : dialog.findChildren<QCheckBox*>()) {
+        effect->hide();
+        if (auto* group = qobject_cast<QGroupBox*>(effect->parentWidget())) group->hide();
+    }
+    if (dialog.exec() != QDialog::Accepted) return;
+    QFont chosen = dialog.selectedFont();
+    chosen.setUnderline(viewFont_.underline());
+    chosen.setStrikeOut(viewFont_.strikeOut());
     ApplyViewFont(chosen);
     ShowSelectedMessages();
 }

@@ -11,6 +11,7 @@ namespace qx::ui {
 TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     setObjectName("TForm3");
     setWindowTitle("Quillorix");
+    // A title and nothing else: no close, minimise or maximise button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setModal(true);
 
@@ -63,7 +64,12 @@ void TForm3::reject() {
 
 void TForm3::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    // Centred once. A top-level window is moved by its frame once the frame is
+    // known, so centring it again at every showing slid it down by the title bar.
+    if (!placed_) {
+        placed_ = true;
+        if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    }
     edtPassword->setFocus();
 }
 

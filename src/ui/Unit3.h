@@ -31,6 +31,9 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool placed_ = false;
 };
 
 }  // namespace qx::ui

@@ -220,6 +220,17 @@ TEST(ListRows, TooltipAndKeptRow) {
         LogData r = Rec("a (h)", "Mon Jan  5 09:03:01 2004", c.body);
         EXPECT_EQ(ToolTipText(r, ""), c.expected) << c.body;
     }
+    // A long body: the tooltip is cut, never inside a character, and says so;
+    // the row's summary is cut too.
+    const std::string so = "\x83\x5C";
+    LogData longOne = Rec("a (h)", "Mon Jan  5 09:03:01 2004", "x" + std::string(3000, 'y') + "\nz");
+    EXPECT_EQ(ToolTipText(longOne, ""), "x" + std::string(kToolTipLimit - 1, 'y') + "...");
+    EXPECT_EQ(MessageRow(longOne, 0, {}).text[kColMessage], "x" + std::string(kPreviewLimit - 1, 'y'));
+    std::string wide;
+    while (wide.size() < 3000) wide += so;
+    LogData wideOne = Rec("a (h)", "Mon Jan  5 09:03:01 2004", "x" + wide);
+    const std::string tip = ToolTipText(wideOne, "");
+    EXPECT_EQ(tip, "x" + wide.substr(0, kToolTipLimit - 1 - (kToolTipLimit - 1) % 2) + "...");
     EXPECT_EQ(RowToKeep(2, 5), 2);
     EXPECT_EQ(RowToKeep(7, 5), 4);
     EXPECT_EQ(RowToKeep(0, 0), -1);

@@ -115,6 +115,41 @@ TEST(ViewText, RenderMessageStylesHeaderQuotesAndText) {
     EXPECT_EQ(m.headerLabel, " From: alice (pc1)\r\n  at Mon Jan  5 09:03:01 2004");
 }
 
+TEST(ViewText, ALongLineIsCutIntoPiecesWithTheRestKept) {
+    const std::string so = "\x83\x5C";
+    struct Case {
+        std::string line;
+        std::size_t limit;
+        std::string shown, hidden;
+    } cases[] = {
+        {"abcdefgh", 3, "abc", "defgh"},
+        {"ab" + so + "cd", 3, "ab", so + "cd"},  // never half a character
+        {"abc", 3, "abc", ""},
+        {"see http://a.example/x", 12, "see http://a", ".example/x"},
+    };
+    for (const Case& c : cases) {
+        const ViewLine piece = NextLinePiece(c.line, LineRole::Quote, c.limit);
+        EXPECT_EQ(piece.text, c.shown) << c.line;
+        EXPECT_EQ(piece.hidden, c.hidden) << c.line;
+        EXPECT_EQ(piece.role, LineRole::Quote);
+    }
+    // Links are found within the piece only.
+    EXPECT_EQ(Texts(NextLinePiece("see http://a.example/x", LineRole::Text, 12).links,
+                    "see http://a"), V({"http://a"}));
+
+    // Through a message: a body line past the limit leaves its rest hidden.
+    LogData r = Rec("a (h)", "Mon Jan  5 09:03:01 2004", std::string(100, 'x') + "\nshort");
+    ViewOptions options;
+    options.headerApart = true;
+    options.lineLimit = 40;
+    const RenderedMessage m = RenderMessage(r, options);
+    ASSERT_EQ(m.lines.size(), 2u);
+    EXPECT_EQ(m.lines[0].text, std::string(40, 'x'));
+    EXPECT_EQ(m.lines[0].hidden, std::string(60, 'x'));
+    EXPECT_EQ(m.lines[1].text, "short");
+    EXPECT_TRUE(m.lines[1].hidden.empty());
+}
+
 TEST(ViewText, QuoteTextPrefixesEveryLineAndEndsItWithCrLf) {
     struct Case {
         std::string text, prefix, expected;

@@ -392,7 +392,7 @@ TEST_F(Passwords, ThreeAttemptsForAnEncryptedHeader) {
             ASSERT_EQ(ss.records.size(), 1u);
             EXPECT_EQ(ss.records[0].UserName(), "alice,");
         } else {
-            EXPECT_EQ(u.messages.back(), "String08");
+            EXPECT_EQ(u.messages.back(), "[" + log + "]\nString08");  // names the file
         }
     }
 }

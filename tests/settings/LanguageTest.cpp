@@ -53,6 +53,19 @@ INSTANTIATE_TEST_SUITE_P(
                   {"\x83\x5c\x83\x74\x83\x67", "\x95\x5c"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(LanguageRules, CaptionWithoutAccessKey) {
+    struct Case {
+        std::string caption, expected;
+    } cases[] = {
+        {"\x91\x97\x90\x4d(&S)", "\x91\x97\x90\x4d"},  // "送信(&S)" -> "送信"
+        {"Se&nd", "Send"},
+        {"Save && quit", "Save & quit"},
+        {"(&S)", ""},
+        {"Plain", "Plain"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CaptionWithoutAccessKey(c.caption), c.expected) << c.caption;
+}
+
 TEST(LanguageValues, ListItemsTurnDoubleUnderscoreIntoABlank) {
     EXPECT_THAT(LanguageList("__,User,To/From"), ElementsAre(" ", "User", "To/From"));
     EXPECT_THAT(LanguageList("Text__colour,\"a__b c\""), ElementsAre("Text colour", "a b c"));

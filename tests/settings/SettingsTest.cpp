@@ -41,9 +41,9 @@ TEST(ReadSettings, FirstStartTakesEveryDefault) {
     EXPECT_EQ(s.mainWindow.top, (1080 - 440) / 2);
     EXPECT_EQ(s.mainWindow.width, 679);
     EXPECT_EQ(s.mainWindow.height, 440);
-    EXPECT_EQ(s.treeWidth, 161);
+    EXPECT_EQ(s.treeWidth, 240);
     EXPECT_EQ(s.listHeight, 137);
-    EXPECT_THAT(s.listWidths, ElementsAre(17, 100, 57, 120, 222));
+    EXPECT_THAT(s.listWidths, ElementsAre(22, 160, 60, 140, 222));
     EXPECT_EQ(s.findWindow.left, (1920 - 500) / 2);
     EXPECT_EQ(s.findWindow.top, (1080 - 300) / 2);
     EXPECT_EQ(s.findWindow.width, 500);
@@ -142,8 +142,8 @@ TEST_F(SampleFile, ReadsEveryKindOfValue) {
     const Settings s = Read();
     EXPECT_EQ(s.mainWindow.left, 100);  // "LEFT" under "[window]"
     EXPECT_EQ(s.mainWindow.top, 0x20);  // "Top = 0x20"
-    EXPECT_EQ(s.treeWidth, 161);        // "abc" is no number
-    EXPECT_THAT(s.listWidths, ElementsAre(20, 100, 57, 120, 300));
+    EXPECT_EQ(s.treeWidth, 240);        // "abc" is no number
+    EXPECT_THAT(s.listWidths, ElementsAre(20, 160, 60, 140, 300));
     EXPECT_EQ(s.logFile, "C:\\\x83\x8d\x83\x4f\\\x95\x5c\x8e\xa6.log");
     EXPECT_EQ(s.language, "eng");
     EXPECT_EQ(s.sortType, 2);

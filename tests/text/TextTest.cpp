@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "text/BoundedText.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -36,6 +37,20 @@ TEST(Cp932, PosNeverMatchesOnTrailBytes) {
         EXPECT_EQ(LastPos(c.needle, c.text), c.last) << c.needle << " in " << c.text;
     }
     EXPECT_EQ(Pos("b", "abab", 3), 4u);
+}
+
+TEST(Cp932, BoundedPrefixNeverEndsInsideACharacter) {
+    struct Case {
+        std::string text;
+        std::size_t limit, expected;
+    } cases[] = {
+        {"abcdef", 4, 4},           {"abc", 10, 3},
+        {"ab" + kSo + "cd", 3, 2},  // the limit falls between lead and trail byte
+        {"ab" + kSo + "cd", 4, 4},  {kSo + kSo, 3, 2},
+        {"a\x83", 2, 2},            // a lead byte at the very end counts as one byte
+        {"", 5, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(BoundedPrefixLength(c.text, c.limit), c.expected) << c.text;
 }
 
 TEST(Cp932, TrimKeepsFullWidthSpace) {

@@ -1,6 +1,7 @@
 // The tree under each key, the list and its sorting, following an appended log,
 // the command state and places.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QMenu>
@@ -206,6 +207,74 @@ TEST_F(Browse, CommandsSitInTheirMenusAndUnbuiltOnesStayDisabledWithATip) {
     }
     EXPECT_TRUE(cmd->mnuHistory->menuAction()->isEnabled());  // the opened log is in it
     EXPECT_EQ(w->HistoryEntries(), QStringList({log}));
+}
+
+// At the default size a typical name and its count fit in the tree, every column
+// title fits its column, and the pane without the focus shows its selection in
+// the inactive colour.
+TEST(Layout, TheDefaultWindowShowsTypicalNamesTitlesAndWhereTheFocusIs) {
+    ScratchFolder folder;
+    folder.Write("tester.ini", "[Setting]\r\nLanguage=eng\r\n");
+    const QString log = folder.Write(
+        "names.log", Block("From", " From: Emily Carter (GROUP/PC01/10.0.0.1)\r\n",
+                           "Sat Mar 17 10:00:00 2007", "hello\r\n"));
+    auto w = StartWindow(folder, {log});
+    w->show();
+    QTreeView* tree = w->pnlTree->tvLog;
+    TreeNode* leaf = nullptr;
+    w->pnlTree->Tree().ForEachNode([&](TreeNode* n) {
+        if (n->Label() == "Emily Carter") leaf = n;
+    });
+    ASSERT_NE(leaf, nullptr);
+    w->pnlTree->SelectNode(leaf);
+    const QString label = w->pnlTree->NodeText(leaf);
+    ASSERT_TRUE(label.startsWith("Emily Carter (1")) << label.toStdString();
+    const QModelIndex index = tree->currentIndex();
+    const int needed = tree->visualRect(index).left() + 16 + 12 + tree->fontMetrics().horizontalAdvance(label);
+    EXPECT_LE(needed, tree->viewport()->width());
+
+    QHeaderView* header = w->lvLog->header();
+    const QStringList titles = w->lvLog->ShownTitles();
+    for (int i = 1; i < titles.size() - 1; ++i)
+        EXPECT_GE(header->sectionSize(i), header->fontMetrics().horizontalAdvance(titles[i]) + 12)
+            << titles[i].toStdString();
+
+    // A message row's user and date fit their columns.
+    ASSERT_GE(w->lvLog->RowCount(), 1);
+    for (int column : {kColUser, kColDate})
+        EXPECT_GE(header->sectionSize(column),
+                  (column == kColUser ? 16 : 0) + w->lvLog->fontMetrics().horizontalAdvance(Cell(*w, 0, column)))
+            << Cell(*w, 0, column).toStdString();
+
+    for (QAbstractItemView* pane : {static_cast<QAbstractItemView*>(tree), static_cast<QAbstractItemView*>(w->lvLog)})
+        EXPECT_NE(pane->palette().color(QPalette::Inactive, QPalette::Highlight),
+                  pane->palette().color(QPalette::Active, QPalette::Highlight));
+}
+
+TEST(Layout, ALongLabelLosesTheMiddleOfItsNameAndKeepsItsCount) {
+    const QFontMetrics fm(QApplication::font());
+    const QString name = "Bartholomew Featherstonehaugh-Cholmondeley";
+    struct Case {
+        QString label;
+        int width;
+        QString keptEnd;
+    } cases[] = {
+        {name + " (12 msgs)", fm.horizontalAdvance(name) / 2, " (12 msgs)"},
+        {name + QString::fromUtf8(" (3件)"), fm.horizontalAdvance(name) / 2, QString::fromUtf8(" (3件)")},
+        {"Short (1 msgs)", 1000, "Short (1 msgs)"},  // fits: unchanged
+    };
+    for (const Case& c : cases) {
+        const QString shown = ElideKeepingCount(c.label, fm, c.width);
+        EXPECT_TRUE(shown.endsWith(c.keptEnd)) << shown.toStdString();
+        EXPECT_LE(fm.horizontalAdvance(shown), c.width) << shown.toStdString();
+        if (shown != c.label) {
+            EXPECT_TRUE(shown.startsWith("Barth")) << shown.toStdString();  // the name's start stays too
+            EXPECT_TRUE(shown.contains(QChar(0x2026)));
+        }
+    }
+    // Too narrow for any of the name: the end goes, as for any other text.
+    EXPECT_EQ(ElideKeepingCount(name + " (12 msgs)", fm, fm.horizontalAdvance("Ba\u2026")),
+              fm.elidedText(name + " (12 msgs)", Qt::ElideRight, fm.horizontalAdvance("Ba\u2026")));
 }
 
 }  // namespace

@@ -41,6 +41,21 @@ TEST(PasswordDialog, TheTwoFieldFormWaitsForTheSecondEntry) {
     EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
 }
 
+TEST(PasswordDialog, ShownAgainItStaysWhereItWas) {
+    // Under a window manager the frame moves the dialog after its first showing
+    // (here: by hand); showing it again must not move it by the frame once more.
+    TForm3 form;
+    form.SetForm(false, "only", "");
+    form.show();
+    const QPoint placed = form.pos() + QPoint(0, 20);
+    form.move(placed);
+    form.hide();
+    form.SetForm(false, "only", "");
+    form.show();
+    EXPECT_EQ(form.pos(), placed);
+    form.hide();
+}
+
 TEST(PasswordDialog, DifferingEntriesAreAskedAgain) {
     ScratchFolder folder;
     folder.Write("tester.ini", "[Setting]\r\nLanguage=jpn\r\n");

@@ -1,6 +1,11 @@
 // Switching the interface language, and the settings written at close and read
 // back at the next start.
 #include <QAction>
+#include <QApplication>
+#include <QFontDialog>
+#include <QImage>
+#include <QPushButton>
+#include <QTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QSpinBox>
@@ -11,6 +16,7 @@
 
 #include "UiTestSupport.h"
 #include "ui/ColourBox.h"
+#include "ui/CommandContext.h"
 #include "ui/CommandSet.h"
 #include "ui/MessageList.h"
 #include "ui/SettingsPage.h"
@@ -44,6 +50,10 @@ TEST(Language, SwitchingRewritesTextsDatesColoursFiltersAndTheTree) {
     EXPECT_EQ(w->tsSetting->cbTextColor->itemText(1), "clBlack");
     EXPECT_EQ(w->tsSetting->cbTextColor->itemText(0), "Custom...");
     EXPECT_EQ(w->DialogFilter(), "Log Files(*.log)|*.log|All Files(*.*)|*.*");
+    // The open dialog names each pattern once.
+    EXPECT_EQ(QtNameFilters(w->DialogFilter()), QStringList({"Log Files(*.log)", "All Files(*)"}));
+    EXPECT_EQ(w->Commands()->Menu("mnuSend")->title(), "Se&nd");
+    EXPECT_EQ(w->Commands()->Menu("mnuRSend")->title(), "Send");
     EXPECT_TRUE(w->lvLog->ShownTitles()[3].endsWith(" >>"));
 
     w->Action("actJapanese")->trigger();
@@ -51,6 +61,30 @@ TEST(Language, SwitchingRewritesTextsDatesColoursFiltersAndTheTree) {
     EXPECT_EQ(w->Commands()->Menu("mnuFile")->title(), QString::fromUtf8("ファイル(&F)"));
     EXPECT_EQ(w->tsSetting->cbTextColor->itemText(1), QString::fromUtf8("黒"));
     EXPECT_EQ(w->DialogFilter(), QString::fromUtf8("ログファイル(*.log)|*.log|全てのファイル(*.*)|*.*"));
+    EXPECT_EQ(QtNameFilters("Text(*.txt;*.log)|*.txt;*.log|Other|*.x"),
+              QStringList({"Text(*.txt *.log)", "Other (*.x)"}));
+    // The view's pop-up shows the send menu without the access key.
+    EXPECT_EQ(w->Commands()->Menu("mnuSend")->title(), QString::fromUtf8("送信(&S)"));
+    EXPECT_EQ(w->Commands()->Menu("mnuRSend")->title(), QString::fromUtf8("送信"));
+}
+
+TEST(Settings, TheFontDialogOffersNoEffects) {
+    ScratchFolder folder;
+    folder.Write("tester.ini", "[Setting]\r\nLanguage=eng\r\n");
+    auto w = StartWindow(folder, {});
+    QStringList shownEffects;
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        seen = true;
+        for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
+            if (box->isVisibleTo(dialog)) shownEffects << box->text();
+        dialog->reject();
+    });
+    w->tsSetting->btnFont->click();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(shownEffects.isEmpty()) << shownEffects.join(", ").toStdString();
 }
 
 TEST(Language, AMissingLanguageFileChangesNothing) {
@@ -124,6 +158,23 @@ TEST(Settings, AFirstStartUsesTheDefaults) {
     EXPECT_EQ(w->tsSetting->QuoteMarks(), QStringList({">"}));
     EXPECT_EQ(w->tsSetting->cbHeaderColor->Value(), 0x008000u);
     EXPECT_EQ(w->SettingsPath, folder.File("tester.ini"));
+}
+
+TEST(Settings, TheTreeKeyBoxTakesTheTreeBackColour) {
+    ScratchFolder folder;
+    folder.Write("tester.ini", "[Setting]\r\nLanguage=eng\r\n");
+    auto w = StartWindow(folder, {});
+    w->tsSetting->cbTreeBackColor->SetValue(0x800000);  // navy, as $00BBGGRR
+    QComboBox* box = w->pnlTree->cmbTreeKey;
+    const QImage image = box->grab().toImage();
+    int navy = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c(image.pixel(x, y));  // a style may shade it a little
+            if (c.blue() - std::max(c.red(), c.green()) > 50) ++navy;
+        }
+    // Most of the box is its background; text, arrow and frame are the rest.
+    EXPECT_GT(navy, image.width() * image.height() / 3) << navy << " of " << image.width() * image.height();
 }
 
 }  // namespace

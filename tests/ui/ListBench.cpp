@@ -3,7 +3,8 @@
 // that leaf, deleting the node of a year of 100 000 messages, and saving the log
 // beside `quillorix-cli convert` of the same log. Prints the figures.
 //
-//   ui_bench [LOG]    LOG: also time opening that log (e.g. one from quillorix-genlog)
+//   ui_bench [LOG]        LOG: also time opening that log (e.g. one from quillorix-genlog)
+//   ui_bench --long-line  only: selecting a message whose body is one 10 MB line
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,8 +35,49 @@ std::string Block(const std::string& user, int day, int minute, const std::strin
 
 }  // namespace
 
+// A log of one short message and one whose body is a line of 10 000 000 "A": the
+// time to select each one's leaf (list fill, view) and paint the window.
+int LongLine() {
+    QTemporaryDir dir;
+    const std::string log = Block("short", 1, 0, "hello") + Block("long", 2, 0, std::string(10000000, 'A'));
+    const QString path = dir.filePath("long.log");
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(log.data(), static_cast<qint64>(log.size()));
+    f.close();
+    qx::ui::StartOptions options;
+    options.exeFolder = dir.path();
+    options.userName = "bench";
+    qx::ui::TForm1 w(options);
+    w.show();
+    QElapsedTimer t;
+    t.start();
+    w.LoadLog(path, true);
+    w.grab();
+    std::printf("open the log with a 10 MB line (read + tree + paint): %lld ms\n",
+                static_cast<long long>(t.elapsed()));
+    qx::TreeNode* leaves[2] = {nullptr, nullptr};
+    w.pnlTree->Tree().ForEachNode([&](qx::TreeNode* n) {
+        if (!n->HasChildren() && n->Label() == "short") leaves[0] = n;
+        if (!n->HasChildren() && n->Label() == "long") leaves[1] = n;
+    });
+    if (leaves[0] == nullptr || leaves[1] == nullptr) return 1;
+    for (int round = 0; round < 3; ++round) {
+        for (qx::TreeNode* leaf : leaves) {
+            t.restart();
+            w.pnlTree->SelectNode(leaf);  // fills the list, shows its first message
+            const qint64 select = t.elapsed();
+            w.grab();  // lays out and draws the tree, the list row and the view
+            std::printf("select the %s leaf: %lld ms, then paint: %lld ms\n", leaf->Label().c_str(),
+                        static_cast<long long>(select), static_cast<long long>(t.elapsed() - select));
+        }
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    if (argc > 1 && std::string(argv[1]) == "--long-line") return LongLine();
     QTemporaryDir dir;
     std::string log;
     log.reserve(200000 * 140);

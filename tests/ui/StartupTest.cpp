@@ -1,7 +1,10 @@
 // Start-up: the command line, the remembered log, protected logs, the caption.
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "UiTestSupport.h"
 #include "ui/CommandSet.h"
@@ -60,8 +63,67 @@ TEST(Startup, AMissingCommandLinePathIsReportedAndTheRememberedLogOpens) {
     const QString missing = folder.File("missing.log");
     auto w = StartWindow(folder, {missing});
     ASSERT_EQ(driver.messages.size(), 1);
-    EXPECT_EQ(driver.messages[0], missing + QString::fromUtf8("がありません"));
+    EXPECT_EQ(driver.messages[0], "[" + missing + "]" + QString::fromUtf8("が見つかりません。"));
     EXPECT_EQ(QString::fromStdString(w->Session().LogFileName), log);
+}
+
+// A path that cannot be opened is reported with its reason, in the interface's
+// language. A named pipe stands for a path that exists but is no file to read.
+TEST(Startup, ACommandLinePathThatIsNoFileSaysWhyInTheInterfaceLanguage) {
+    enum Kind { Folder, Missing, Pipe };
+    struct Case {
+        const char* language;
+        Kind kind;
+        const char* reason;
+    } cases[] = {
+        {"eng", Folder, " is a folder, not a log file."},
+        {"eng", Missing, " could not be found."},
+        {"eng", Pipe, " cannot be read."},
+        {"jpn", Folder, "はフォルダです。ログファイルを指定してください。"},
+        {"jpn", Pipe, "を読み込めません。"},
+    };
+    for (const Case& c : cases) {
+        ScratchFolder folder;
+        folder.Write("tester.ini", std::string("[Setting]\r\nLanguage=") + c.language + "\r\n");
+        QString path = c.kind == Folder ? folder.Path() : folder.File("missing.log");
+        if (c.kind == Pipe) {
+            path = folder.File("pipe.log");
+            ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        }
+        DialogDriver driver;
+        auto w = StartWindow(folder, {path});
+        ASSERT_EQ(driver.messages.size(), 1) << c.reason;
+        EXPECT_EQ(driver.messages[0], "[" + path + "]" + QString::fromUtf8(c.reason));
+        EXPECT_TRUE(w->Session().LogFileName.empty());
+    }
+}
+
+TEST(Startup, AFileWithoutAnyMessageIsReportedButAnEmptyFileIsANewLog) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool reported;
+    } cases[] = {
+        {"binary.log", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe", 12), true},
+        {"notes.txt", "just some notes\r\nwithout any separator\r\n", true},
+        {"empty.log", "", false},
+    };
+    for (const Case& c : cases) {
+        ScratchFolder folder;
+        folder.Write("tester.ini", "[Setting]\r\nLanguage=eng\r\n");
+        const QString path = folder.Write(c.name, c.bytes);
+        DialogDriver driver;
+        auto w = StartWindow(folder, {path});
+        if (c.reported) {
+            ASSERT_EQ(driver.messages.size(), 1) << c.name;
+            EXPECT_EQ(driver.messages[0], "[" + path + "] holds no messages of an IP Messenger log.");
+        } else {
+            EXPECT_TRUE(driver.messages.isEmpty()) << c.name;
+        }
+        // Either way the file is open, as an empty log.
+        EXPECT_EQ(QString::fromStdString(w->Session().LogFileName), path) << c.name;
+        EXPECT_TRUE(w->Session().records.empty());
+    }
 }
 
 TEST(Startup, WithoutALogTheWindowIsEmptyAndTheEditCommandsAreOff) {
@@ -105,7 +167,10 @@ TEST(Startup, ThreeWrongPasswordsLeaveAnEmptyWindow) {
     ASSERT_EQ(driver.messages.size(), 1);
     const QString failed = FromCp932(w->Messages()[MessageText::PasswordFailed]);
     EXPECT_FALSE(failed.isEmpty());
-    EXPECT_EQ(driver.messages[0], failed);
+    // The message names the file and is a warning.
+    EXPECT_EQ(driver.messages[0],
+              QStringLiteral("[" QX_SOURCE_DIR "/examples/sample-encrypted.log]\n") + failed);
+    EXPECT_EQ(driver.icons[0], static_cast<int>(QMessageBox::Warning));
     EXPECT_EQ(w->windowTitle(), "Quillorix");
     EXPECT_TRUE(w->pnlTree->Tree().Empty());
     EXPECT_TRUE(w->Session().records.empty());

@@ -101,6 +101,7 @@ void DialogDriver::Poll() {
             return;
         }
         messages << box->text();
+        icons << static_cast<int>(box->icon());
         QAbstractButton* yes = box->button(QMessageBox::Yes);
         if (answerYes_ && yes != nullptr) yes->click();
         else if (QAbstractButton* no = box->button(QMessageBox::No)) no->click();

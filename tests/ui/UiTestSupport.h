@@ -41,6 +41,7 @@ class DialogDriver : public QObject {
 public:
     explicit DialogDriver(QStringList passwords = {}, bool answerYes = false);
     QStringList messages;     // texts of the message boxes, in order
+    QList<int> icons;         // their QMessageBox::Icon, in the same order
     int passwordPrompts = 0;  // how often the password dialog was shown
     // File dialogs take these paths in turn (an empty one, or none left, cancels);
     // the question whether to replace an existing file is answered Yes.

@@ -15,6 +15,7 @@
 #include "ui/SettingsPage.h"
 #include "ui/TreePane.h"
 #include "ui/UiText.h"
+#include "browse/ListRows.h"
 
 namespace qx::ui::test {
 namespace {
@@ -136,6 +137,58 @@ TEST_F(View, TheListShowsABodyAsTooltipPerRow) {
     EXPECT_FALSE(w->tsSetting->chkToolTipDisp->isChecked());
     QTest::mouseMove(vp, rowPoint(0));
     EXPECT_TRUE(w->lvLog->HintText().isEmpty());
+}
+
+TEST_F(View, ALinkThatNoProgramOpensIsReportedInTheStatusBar) {
+    w->view->launchUrl = [](const QUrl&) { return false; };
+    const int line = LineStarting("> see ");
+    QWidget* vp = w->view->reLog->viewport();
+    QTest::mouseClick(vp, Qt::LeftButton, {}, PointOf(line, 10));
+    QTest::mouseClick(vp, Qt::LeftButton, {}, PointOf(line, 12));
+    EXPECT_EQ(w->StatusText(0), "http://example.com/a?b=1" +
+                                    FromCp932(w->Messages()[MessageText::LinkFailed]));
+    EXPECT_FALSE(FromCp932(w->Messages()[MessageText::LinkFailed]).isEmpty());
+}
+
+// A line of 200 000 bytes: the list and its tooltip show a bounded start, the
+// view a first piece and a marker that shows the next piece when clicked; the
+// record keeps the whole line.
+TEST(LongLine, ListAndViewShowABoundedPartAndTheRestOnDemand) {
+    ScratchFolder folder;
+    folder.Write("tester.ini", "[Setting]\r\nLanguage=eng\r\nHeaderDisp=1\r\n");
+    const std::string body(200000, 'A');
+    const QString log = folder.Write(
+        "long.log", Block("From", " From: alice (GROUP/PC01/10.0.0.1)\r\n", "Sat Mar 17 10:00:00 2007",
+                          body + "\r\nend\r\n"));
+    auto w = StartWindow(folder, {log});
+    TreeNode* leaf = w->pnlTree->Tree().ChildWithText(w->pnlTree->Selected(), ToCp932("alice (1 msgs)"));
+    ASSERT_NE(leaf, nullptr);
+    w->pnlTree->SelectNode(leaf);
+    ASSERT_EQ(w->lvLog->RowCount(), 1);
+    w->lvLog->SelectOnly(0);
+    EXPECT_EQ(Cell(*w, 0, kColMessage), QString(512, 'A'));
+    EXPECT_EQ(w->lvLog->toolTipOf(0), QString(2048, 'A') + "...");
+
+    MessageView* v = w->view;
+    ASSERT_EQ(v->LineCount(), 4);  // a piece, its marker, "end" and the block's last line end
+    EXPECT_EQ(v->LineText(0), QString(65536, 'A'));
+    EXPECT_EQ(v->LineText(1), "[... 134464 more bytes on this line (click to show more)]");
+    EXPECT_TRUE(v->IsMoreMarker(1));
+    EXPECT_EQ(v->LineText(2), "end");
+
+    QTextCursor c(v->reLog->document()->findBlockByNumber(1));
+    const QRect r = v->reLog->cursorRect(c);
+    QTest::mouseClick(v->reLog->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 20, r.center().y()));
+    ASSERT_EQ(v->LineCount(), 5);
+    EXPECT_EQ(v->LineText(1), QString(65536, 'A'));
+    EXPECT_EQ(v->LineText(2), "[... 68928 more bytes on this line (click to show more)]");
+    v->ShowMoreOfLine(2);
+    v->ShowMoreOfLine(3);
+    ASSERT_EQ(v->LineCount(), 6);
+    EXPECT_EQ(v->LineText(3), QString(200000 - 3 * 65536, 'A'));
+    EXPECT_FALSE(v->IsMoreMarker(3));
+    EXPECT_EQ(v->LineText(4), "end");
+    EXPECT_EQ(w->Session().records[0].PlainBody("").substr(0, body.size() + 5), body + "\r\nend");
 }
 
 }  // namespace
