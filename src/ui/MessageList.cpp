@@ -12,18 +12,22 @@
 
 namespace qx::ui {
 
+MessageListModel* SetUpMessageRows(QTreeView* view) {
+    auto* model = new MessageListModel(view);
+    view->setModel(model);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(true);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return model;
+}
 
 MessageList::MessageList(QMenu* popup, QWidget* parent) : QTreeView(parent) {
     setObjectName("lvLog");
-    model_ = new MessageListModel(this);
-    setModel(model_);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    model_ = SetUpMessageRows(this);
     setMouseTracking(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
     ShowFocusInSelection(this);

@@ -14,6 +14,10 @@ namespace qx::ui {
 
 class MessageListModel;
 
+// The behaviour the message list and the find list share: flat rows over a
+// MessageListModel of their own, whole rows selected, several at a time, none edited.
+MessageListModel* SetUpMessageRows(QTreeView* view);
+
 class MessageList : public QTreeView {
     Q_OBJECT
 public:

@@ -12,6 +12,7 @@
 
 #include "settings/LanguageRules.h"
 #include "settings/LanguageSchema.h"
+#include "ui/MessageList.h"
 #include "ui/MessageListModel.h"
 #include "ui/UiText.h"
 
@@ -31,15 +32,7 @@ QString BuiltIn(const char* section, const char* key, std::size_t item = 0) {
 
 FindList::FindList(QWidget* parent) : QTreeView(parent) {
     setObjectName("lvFind");
-    model_ = new MessageListModel(this);
-    setModel(model_);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    model_ = SetUpMessageRows(this);
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(true);
