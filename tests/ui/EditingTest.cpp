@@ -76,14 +76,7 @@ protected:
         w = StartWindow(folder, {log});
         unit = QString::fromUtf8("件");
     }
-    TreeNode* Node(const QStringList& path) {
-        TreeNode* n = nullptr;
-        for (const QString& text : path) {
-            n = w->pnlTree->Tree().ChildWithText(n, ToCp932(text));
-            if (n == nullptr) return nullptr;
-        }
-        return n;
-    }
+    TreeNode* Node(const QStringList& path) { return NodeByTexts(*w, path); }
     QString Counted(const QString& label, int n) {
         return QString("%1 (%2%3)").arg(label).arg(n).arg(unit);
     }

@@ -12,6 +12,7 @@
 #include "ui/MessageList.h"
 #include "ui/MessageListModel.h"
 #include "ui/TreePane.h"
+#include "ui/UiText.h"
 #include "ui/Unit3.h"
 
 namespace qx::ui::test {
@@ -145,6 +146,15 @@ std::string SmallLog() {
                  "[To] bob\r\nsecond line http://x.example/path\r\n") +
            Block("From", " From: bob (GROUP/PC02/10.0.0.2)\r\n", "Sun Mar 18 08:05:00 2007",
                  "morning\r\n");
+}
+
+TreeNode* NodeByTexts(TForm1& window, const QStringList& path) {
+    TreeNode* n = nullptr;
+    for (const QString& text : path) {
+        n = window.pnlTree->Tree().ChildWithText(n, ToCp932(text));
+        if (n == nullptr) return nullptr;
+    }
+    return n;
 }
 
 QStringList TreeTexts(TForm1& window) {

@@ -11,6 +11,7 @@
 #include <ostream>
 #include <string>
 
+#include "browse/LogTree.h"
 #include "ui/Unit1.h"
 
 // Readable failure messages for Qt texts.
@@ -72,6 +73,9 @@ std::string SmallLog();
 
 // The texts of a tree, node by node in flat order, with "+" per depth level.
 QStringList TreeTexts(TForm1& window);
+
+// The node reached by these texts from the root down, or null.
+TreeNode* NodeByTexts(TForm1& window, const QStringList& path);
 
 // The text of one list cell.
 QString Cell(TForm1& window, int row, int column);
