@@ -289,7 +289,9 @@ bool CompareReads(std::string_view input) {
         for (int round = 0; round < 2; ++round) {
             GiveUpUi freshUi;
             LogSession fresh(freshUi);
-            fresh.LoadLog(selfPath, 0);
+            // After the append, a header that cannot be decrypted ends the full read
+            // but not the differential one (see above): nothing to compare then.
+            if (!fresh.LoadLog(selfPath, 0).ok() && round == 1) break;
             if (fresh.LoadedSize != self.LoadedSize || fresh.records.size() != self.records.size()) return false;
             for (std::size_t i = 0; i < self.records.size(); ++i) {
                 if (TextFields(self.records[i]) != TextFields(fresh.records[i])) return false;
