@@ -95,6 +95,7 @@ bool LogSession::AdoptRecord(LogData&& built, std::string_view blockText) {
         // Not a message of its own: it belongs to the body of the one before.
         records.pop_back();
         if (!records.empty()) records.back().AppendBody(blockText);
+        foldedBlocks_ = true;
     }
     return true;
 }
@@ -728,6 +729,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
 
     if (full) {
         records.clear();
+        foldedBlocks_ = false;
         PendingDeletions = 0;
         firstNew = 0;
         changed = -1;
@@ -1569,7 +1571,9 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     // A plain save of plain records writes each as it was read: reading the new
     // file again would give back the records not deleted, unchanged, unless the
     // messenger added to it meanwhile.
-    if (replacingLog && wholeLog && plainSave && headerMode == kModePlain && carryError.empty() &&
+    // A block folded into the message before it is written with the line ends of
+    // the record, not as it stood in the file, and may read differently then.
+    if (replacingLog && wholeLog && plainSave && headerMode == kModePlain && carryError.empty() && !foldedBlocks_ &&
         copied == LoadedSize && static_cast<std::size_t>(PendingDeletions) < records.size() &&
         (!tail_.valid || (tail_.produced && tentativeMarked && !records[tail_.recordCount].Deleted()))) {
         const bool asRead = std::all_of(records.begin(), records.end(), [](const LogData& r) {

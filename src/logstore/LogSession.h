@@ -176,6 +176,7 @@ private:
     std::uint64_t resumeOffset_ = 0;  // where a half-written line before any block starts
     bool resumeInLongLine_ = false;   // the last read ended inside a long line before any block
     bool suppressPasswordPrompt_ = false;
+    bool foldedBlocks_ = false;  // a block was folded into a record since the last full read
     bool vanishedReported_ = false;
     std::uint64_t leadLength_ = 0;    // bytes in front of the first record's block
     std::uint64_t loadedDevice_ = 0, loadedInode_ = 0;
