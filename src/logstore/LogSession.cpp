@@ -1319,6 +1319,64 @@ void LogSession::FeedSaveStream(sys::InputFile& in) {
     }
 }
 
+bool LogSession::LockForSave(sys::FileLock& lock, const std::string& realTarget, std::string* why) {
+    switch (lock.Lock(realTarget, kSaveLockWaitMs, [&] { ui_.ProcessEvents(); })) {
+        case sys::FileLock::Result::Locked:
+        case sys::FileLock::Result::Missing: break;
+        case sys::FileLock::Result::Busy:
+            *why = "another save of it is still under way; try again when it has finished";
+            return false;
+        case sys::FileLock::Result::Failed:
+            *why = "cannot lock it: " + sys::ErrorText(lock.error());
+            return false;
+    }
+    sys::RemoveStaleTempFiles(realTarget);
+    return true;
+}
+
+std::string LogSession::CarryLateAppends(sys::InputFile& oldLog, std::uint64_t& copied,
+                                         const std::string& realTarget) {
+    // Until the old file has stayed the same for three looks.
+    int quiet = 0;
+    for (int round = 0; round < 100 && quiet < 3; ++round) {
+        const std::uint64_t size = oldLog.Info().size;
+        if (size > copied) {
+            std::string extra(static_cast<std::size_t>(size - copied), '\0');
+            long long n = oldLog.ReadAt(copied, extra.data(), extra.size());
+            if (n > 0) {
+                extra.resize(static_cast<std::size_t>(n));
+                sys::OutputFile app;
+                if (!(app.OpenAppend(realTarget) && app.Write(extra) && app.Sync() && app.Close())) {
+                    return sys::ErrorText(app.error());
+                }
+                copied += static_cast<std::uint64_t>(n);
+            }
+            quiet = 0;
+        } else {
+            ++quiet;
+        }
+        sys::SleepMs(10);
+    }
+    return "";
+}
+
+void LogSession::RememberWritten(const std::string& realTarget, std::uint64_t writtenBytes,
+                                 std::uint64_t tailOffset) {
+    // A plain save of plain records writes each as it was read: reading the new
+    // file again would give back the records not deleted, unchanged. A block
+    // folded into the message before it is written with the line ends of the
+    // record, not as it stood in the file, and may read differently then.
+    if (foldedBlocks_ || static_cast<std::size_t>(PendingDeletions) >= records.size()) return;
+    if (tail_.valid && records[tail_.recordCount].Deleted()) return;
+    const bool asRead = std::all_of(records.begin(), records.end(), [](const LogData& r) {
+        return r.Deleted() || (r.HeaderMode() == kModePlain && !r.HeaderEncrypted() && r.BodyMode() == kModePlain);
+    });
+    const sys::FileInfo now = sys::Stat(realTarget);
+    if (asRead && now.isRegular && now.size == writtenBytes) {
+        written_ = {true, LogFileName, now, records.size(), PendingDeletions, tailOffset};
+    }
+}
+
 WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteOptions& options,
                                      const SelectionFilter* filter, LoadResult* catchUp) {
     written_.valid = false;
@@ -1348,16 +1406,7 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     // One save of a file at a time: from the look at what the messenger appended
     // to the replace, no other save may put a file in its place.
     sys::FileLock lock;
-    if (existing.exists) {
-        switch (lock.Lock(realTarget, kSaveLockWaitMs, [&] { ui_.ProcessEvents(); })) {
-            case sys::FileLock::Result::Locked:
-            case sys::FileLock::Result::Missing: break;
-            case sys::FileLock::Result::Busy:
-                return refuse("another save of it is still under way; try again when it has finished");
-            case sys::FileLock::Result::Failed: return refuse("cannot lock it: " + sys::ErrorText(lock.error()));
-        }
-        sys::RemoveStaleTempFiles(realTarget);
-    }
+    if (existing.exists && !LockForSave(lock, realTarget, &reason)) return refuse(reason);
 
     // Take in what the messenger appended since the last read, so it is written
     // in the new form too; a log replaced meanwhile (by another save, say) is
@@ -1545,44 +1594,10 @@ WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteO
     // The messenger may have appended to the old file between the copy above and
     // the replace; carry those bytes over to the new file.
     std::string carryError;
-    if (replacingLog && oldLog.IsOpen()) {
-        int quiet = 0;
-        for (int round = 0; round < 100 && quiet < 3 && carryError.empty(); ++round) {
-            const std::uint64_t size = oldLog.Info().size;
-            if (size > copied) {
-                std::string extra(static_cast<std::size_t>(size - copied), '\0');
-                long long n = oldLog.ReadAt(copied, extra.data(), extra.size());
-                if (n > 0) {
-                    extra.resize(static_cast<std::size_t>(n));
-                    sys::OutputFile app;
-                    if (app.OpenAppend(realTarget) && app.Write(extra) && app.Sync() && app.Close()) {
-                        copied += static_cast<std::uint64_t>(n);
-                    } else {
-                        carryError = sys::ErrorText(app.error());
-                    }
-                }
-                quiet = 0;
-            } else {
-                ++quiet;
-            }
-            sys::SleepMs(10);
-        }
-    }
-    // A plain save of plain records writes each as it was read: reading the new
-    // file again would give back the records not deleted, unchanged, unless the
-    // messenger added to it meanwhile.
-    // A block folded into the message before it is written with the line ends of
-    // the record, not as it stood in the file, and may read differently then.
-    if (replacingLog && wholeLog && plainSave && headerMode == kModePlain && carryError.empty() && !foldedBlocks_ &&
-        copied == LoadedSize && static_cast<std::size_t>(PendingDeletions) < records.size() &&
-        (!tail_.valid || (tail_.produced && tentativeMarked && !records[tail_.recordCount].Deleted()))) {
-        const bool asRead = std::all_of(records.begin(), records.end(), [](const LogData& r) {
-            return r.Deleted() || (r.HeaderMode() == kModePlain && !r.HeaderEncrypted() && r.BodyMode() == kModePlain);
-        });
-        const sys::FileInfo now = sys::Stat(realTarget);
-        if (asRead && now.isRegular && now.size == writtenBytes) {
-            written_ = {true, LogFileName, now, records.size(), PendingDeletions, tentativeAt};
-        }
+    if (replacingLog && oldLog.IsOpen()) carryError = CarryLateAppends(oldLog, copied, realTarget);
+    if (replacingLog && wholeLog && plainSave && headerMode == kModePlain && carryError.empty() &&
+        copied == LoadedSize && (!tail_.valid || (tail_.produced && tentativeMarked))) {
+        RememberWritten(realTarget, writtenBytes, tentativeAt);
     }
     lock.Unlock();
     ui_.Progress(100);

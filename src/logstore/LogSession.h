@@ -10,6 +10,7 @@
 #include "logstore/LogData.h"
 #include "logstore/SessionUi.h"
 #include "platform/FileSystem.h"
+#include "platform/ReplaceFile.h"
 #include "text/Cp932.h"
 
 namespace qx {
@@ -168,6 +169,12 @@ private:
         std::uint64_t tailOffset = 0;  // where the last block read starts in it
     };
     bool AdoptWritten(const std::string& fileName);
+    // Steps of a save: taking the target's lock (false with the reason), copying
+    // in what the messenger appended to the replaced file (an error text, or ""),
+    // and noting a file that holds exactly the records as read.
+    bool LockForSave(sys::FileLock& lock, const std::string& realTarget, std::string* why);
+    std::string CarryLateAppends(sys::InputFile& oldLog, std::uint64_t& copied, const std::string& realTarget);
+    void RememberWritten(const std::string& realTarget, std::uint64_t writtenBytes, std::uint64_t tailOffset);
 
     SessionUi& ui_;
     Tail tail_;
