@@ -30,12 +30,12 @@ public:
 };
 
 // A font as the settings page's font dialog holds it.
-struct FontSpec {
+struct FontChoice {
     std::string family;  // UTF-8
     int pixelSize = 0;   // one of the two sizes is set; the other is 0
     int pointSize = 0;
     bool bold = false, italic = false, underline = false, strikeOut = false;
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontChoice&) const = default;
 };
 
 // The font dialog of the settings page: it holds its designed font until it is
@@ -43,12 +43,12 @@ struct FontSpec {
 // not). Message windows use what it holds.
 class FontDialogFont {
 public:
-    static FontSpec Initial() { return {"ＭＳ Ｐゴシック", 12, 0}; }
-    void Opened(const FontSpec& viewFont) { current_ = viewFont; }
-    const FontSpec& Current() const { return current_; }
+    static FontChoice Initial() { return {"ＭＳ Ｐゴシック", 12, 0}; }
+    void Opened(const FontChoice& viewFont) { current_ = viewFont; }
+    const FontChoice& Current() const { return current_; }
 
 private:
-    FontSpec current_ = Initial();
+    FontChoice current_ = Initial();
 };
 
 // Where a jump from the find list lands in the refilled message list: the row of

@@ -19,16 +19,16 @@ namespace qx::ui {
 
 namespace {
 
-QFont ToQFont(const FontSpec& spec) {
-    QFont font(QString::fromStdString(spec.family));
-    if (spec.pixelSize > 0)
-        font.setPixelSize(spec.pixelSize);
-    else if (spec.pointSize > 0)
-        font.setPointSize(spec.pointSize);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    font.setStrikeOut(spec.strikeOut);
+QFont ToQFont(const FontChoice& choice) {
+    QFont font(QString::fromStdString(choice.family));
+    if (choice.pixelSize > 0)
+        font.setPixelSize(choice.pixelSize);
+    else if (choice.pointSize > 0)
+        font.setPointSize(choice.pointSize);
+    font.setBold(choice.bold);
+    font.setItalic(choice.italic);
+    font.setUnderline(choice.underline);
+    font.setStrikeOut(choice.strikeOut);
     return font;
 }
 

@@ -56,7 +56,7 @@ TEST(MessageWindowRules, FontDialogHoldsItsDesignedFontUntilOpened) {
     FontDialogFont dialog;
     EXPECT_EQ(dialog.Current().family, "ＭＳ Ｐゴシック");
     EXPECT_EQ(dialog.Current().pixelSize, 12);
-    FontSpec view{"Noto Serif", 0, 14, true};
+    FontChoice view{"Noto Serif", 0, 14, true};
     dialog.Opened(view);
     EXPECT_EQ(dialog.Current(), view);
 }
