@@ -19,4 +19,16 @@ std::string LanguageFilePath(std::string_view folder, std::string_view languageC
     return JoinPath(folder, std::string("Language.") + std::string(languageCode));
 }
 
+std::vector<std::string> DataFolders(std::string_view exeFolder) {
+    std::string folder(exeFolder);
+    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+    std::vector<std::string> out{folder};
+    const size_t cut = folder.find_last_of("/\\");
+    const std::string parent = cut == std::string::npos ? std::string(".")
+                               : cut == 0              ? std::string("/")
+                                                       : folder.substr(0, cut);
+    out.push_back(JoinPath(JoinPath(parent, "share"), "quillorix"));
+    return out;
+}
+
 }  // namespace qx

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qx {
 
@@ -18,5 +19,12 @@ std::string SettingsFilePath(std::string_view exeFolder, std::string_view userNa
 
 // "Language." + code in folder.
 std::string LanguageFilePath(std::string_view folder, std::string_view languageCode);
+
+// The folders searched for the program's data files (language files, help
+// pages, the sample log), in order: the executable's own folder (a build tree,
+// or an install that keeps everything together), then the installed data
+// folder beside it, <prefix>/share/quillorix for an executable in <prefix>/bin.
+// The second is relative to the executable, so any prefix or DESTDIR works.
+std::vector<std::string> DataFolders(std::string_view exeFolder);
 
 }  // namespace qx

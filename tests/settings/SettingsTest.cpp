@@ -319,5 +319,13 @@ TEST(SettingsPaths, SettingsFileBesideTheProgramOrInTheUserConfigFolder) {
     EXPECT_EQ(LanguageFilePath("/opt/quillorix", "jpn"), "/opt/quillorix/Language.jpn");
 }
 
+TEST(SettingsPaths, DataFilesBesideTheProgramThenInTheInstalledDataFolder) {
+    EXPECT_THAT(DataFolders("/usr/bin"), ElementsAre("/usr/bin", "/usr/share/quillorix"));
+    EXPECT_THAT(DataFolders("/tmp/stage/usr/local/bin/"),
+                ElementsAre("/tmp/stage/usr/local/bin", "/tmp/stage/usr/local/share/quillorix"));
+    EXPECT_THAT(DataFolders("/bin"), ElementsAre("/bin", "/share/quillorix"));
+    EXPECT_THAT(DataFolders("bin"), ElementsAre("bin", "./share/quillorix"));
+}
+
 }  // namespace
 }  // namespace qx
