@@ -1,6 +1,7 @@
 #include "browse/HitRows.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 #include <string>
 
@@ -8,17 +9,73 @@
 
 namespace qx {
 
-std::vector<ListRow> SortedMessageRows(std::vector<LogData>& records,
-                                       const std::vector<std::size_t>& indexes,
-                                       const ListOptions& options, int column, int upDown) {
+namespace {
+
+bool Digits(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A date of the usual shape (a four-digit year, a day of one or two digits, a
+// time "hh:mm:ss") as one number that orders as the date column's sort key
+// does: that key is then "yyyy/mm/dd hh:mm:ss", digits in fixed places. 0 for
+// any other date.
+std::uint64_t PackedDate(const LogData& record) {
+    const std::string_view year = record.Year(), day = record.Day(), time = record.Time();
+    if (year.size() != 4 || !Digits(year) || day.empty() || day.size() > 2 || !Digits(day) ||
+        time.size() != 8 || time[2] != ':' || time[5] != ':' || !Digits(time.substr(0, 2)) ||
+        !Digits(time.substr(3, 2)) || !Digits(time.substr(6, 2)))
+        return 0;
+    auto number = [](std::string_view s) {
+        std::uint64_t n = 0;
+        for (char c : s) n = n * 10 + static_cast<std::uint64_t>(c - '0');
+        return n;
+    };
+    std::uint64_t key = number(year);
+    key = key * 100 + static_cast<std::uint64_t>(record.MonthIndex());
+    key = key * 100 + number(day);
+    key = key * 100 + number(time.substr(0, 2));
+    key = key * 100 + number(time.substr(3, 2));
+    key = key * 100 + number(time.substr(6, 2));
+    return key + 1;  // never 0
+}
+
+// The hits in date order from packed dates; false when one date has another shape.
+bool SortByPackedDate(const std::vector<LogData>& records, std::vector<std::size_t>& hits,
+                      int upDown) {
+    std::vector<std::uint64_t> keys(hits.size());
+    for (std::size_t i = 0; i < hits.size(); ++i)
+        if ((keys[i] = PackedDate(records[hits[i]])) == 0) return false;
+    auto less = [&](std::size_t a, std::size_t b) {
+        return upDown > 0 ? keys[a] < keys[b] : keys[b] < keys[a];
+    };
+    std::vector<std::size_t> order(hits.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    if (std::is_sorted(order.begin(), order.end(), less)) return true;
+    std::stable_sort(order.begin(), order.end(), less);
+    std::vector<std::size_t> sorted;
+    sorted.reserve(hits.size());
+    for (std::size_t i : order) sorted.push_back(hits[i]);
+    hits = std::move(sorted);
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::size_t> SortedHits(std::vector<LogData>& records,
+                                    const std::vector<std::size_t>& indexes,
+                                    const ListOptions& options, int column, int upDown) {
+    // The attachment column has no text: every row compares equal.
+    if (column <= kColAttach || column >= kListColumnCount) return indexes;
+    if (column == kColDate) {
+        std::vector<std::size_t> hits = indexes;
+        if (SortByPackedDate(records, hits, upDown)) return hits;
+    }
     const std::size_t n = indexes.size();
-    std::vector<ListRow> rows(n);
-    const bool byDate = column == kColDate;
-    std::vector<std::string> dateKeys(byDate ? n : 0);
+    std::vector<std::string> keys(n);
     auto make = [&](std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i) {
-            rows[i] = MessageRow(records[indexes[i]], indexes[i], options);
-            if (byDate) dateKeys[i] = DateSortKey(rows[i].text[kColDate]);
+            keys[i] = MessageColumnText(records[indexes[i]], column, options);
+            if (column == kColDate) keys[i] = DateSortKey(keys[i]);
         }
     };
     // Below a few thousand rows a thread costs more than it saves.
@@ -31,20 +88,16 @@ std::vector<ListRow> SortedMessageRows(std::vector<LogData>& records,
         make(0, half);
         helper.Wait();
     }
-    if (column < 0 || column >= kListColumnCount) return rows;
-
     auto less = [&](std::size_t a, std::size_t b) {
-        const int r = byDate ? CompareListText(dateKeys[a], dateKeys[b])
-                             : CompareRows(rows[a], rows[b], column, 1);
-        return r * upDown < 0;
+        return CompareListText(keys[a], keys[b]) * upDown < 0;
     };
     std::vector<std::size_t> order(n);
     std::iota(order.begin(), order.end(), std::size_t{0});
-    if (std::is_sorted(order.begin(), order.end(), less)) return rows;
+    if (std::is_sorted(order.begin(), order.end(), less)) return indexes;
     std::stable_sort(order.begin(), order.end(), less);
-    std::vector<ListRow> sorted;
+    std::vector<std::size_t> sorted;
     sorted.reserve(n);
-    for (std::size_t i : order) sorted.push_back(std::move(rows[i]));
+    for (std::size_t i : order) sorted.push_back(indexes[i]);
     return sorted;
 }
 

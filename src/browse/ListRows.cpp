@@ -8,24 +8,37 @@
 
 namespace qx {
 
+std::string MessageColumnText(LogData& record, int column, const ListOptions& options) {
+    switch (column) {
+        case kColUser: {
+            const std::string_view users = record.UserName();
+            return std::string(users.substr(0, users.empty() ? 0 : users.size() - 1));
+        }
+        case kColDirection:
+            return std::string(record.Direction());
+        case kColDate:
+            return record.DateString(options.monthFirst) + " " + std::string(record.Time());
+        case kColMessage: {
+            std::string preview = record.PreviewLine(options.password, options.previewSkipPrefix);
+            preview.resize(BoundedPrefixLength(preview, kPreviewLimit));
+            return preview;
+        }
+        default:
+            return std::string();
+    }
+}
+
 ListRow MessageRow(LogData& record, std::size_t index, const ListOptions& options) {
     ListRow row;
     row.record = index;
     if (!record.AttachLine().empty()) row.image[kColAttach] = kImageClip;
-
-    const std::string_view users = record.UserName();
-    row.text[kColUser] = std::string(users.substr(0, users.empty() ? 0 : users.size() - 1));
-    if (users == "BROADCAST,") {
+    for (int column = kColUser; column < kListColumnCount; ++column)
+        row.text[static_cast<std::size_t>(column)] = MessageColumnText(record, column, options);
+    if (record.UserName() == "BROADCAST,") {
         row.image[kColUser] = kImageBroadcast;
     } else {
         row.image[kColUser] = record.AddresseeCount() == 1 ? kImageOneUser : kImageUsers;
     }
-
-    row.text[kColDirection] = std::string(record.Direction());
-    row.text[kColDate] = record.DateString(options.monthFirst) + " " + std::string(record.Time());
-
-    row.text[kColMessage] = record.PreviewLine(options.password, options.previewSkipPrefix);
-    row.text[kColMessage].resize(BoundedPrefixLength(row.text[kColMessage], kPreviewLimit));
     if (record.BodyMode() == kModeEncrypted) {
         row.image[kColMessage] = kImageLock;
     } else if (record.BodyMode() == kModeEncoded) {

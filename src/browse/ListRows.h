@@ -49,6 +49,9 @@ inline bool NeedsPasswordFirst(const LogData& record, std::string_view password)
     return password.empty() && record.BodyMode() == kModeEncrypted;
 }
 
+// What one column of a message's row shows (the attachment column shows no text).
+// The summary column decodes the body, hence not const.
+std::string MessageColumnText(LogData& record, int column, const ListOptions& options);
 // The row of one message. Decodes the body for the summary (hence not const).
 ListRow MessageRow(LogData& record, std::size_t index, const ListOptions& options);
 // The row of a child node of the selected one.

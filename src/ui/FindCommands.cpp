@@ -101,14 +101,15 @@ void FindCommands::RunSearch() {
         if (reloading) c_.timReload->start();
         throw;
     }
-    ListOptions options;
-    options.previewSkipPrefix = w_->PreviewSkipPrefix;
-    options.monthFirst = w_->LanguageCode != kJapaneseCode;
-    options.password = c_.session->CurrentPassword;
-    // Sorted as the main list is sorted, in the find list's own direction.
-    std::vector<ListRow> rows = SortedMessageRows(
-        c_.session->records, hits, options, c_.list->Sort().SortColumn, form_->FindSortDirection);
-    form_->SetHits(std::move(rows), -1);
+    // Sorted as the main list is sorted, in the find list's own direction; rows
+    // are made as they are shown, with the options of that moment.
+    form_->SetHits(SortedHits(c_.session->records, hits, RowOptions(), c_.list->Sort().SortColumn,
+                              form_->FindSortDirection),
+                   [this](std::size_t record) {
+                       LogSession& session = *c_.session;
+                       if (record >= session.records.size()) return ListRow{};
+                       return MessageRow(session.records[record], record, RowOptions());
+                   });
     shown_.emplace(std::move(matcher));
     searching_ = false;
     form_->btnFind->setEnabled(true);
@@ -121,7 +122,7 @@ void FindCommands::RunSearch() {
 
 std::vector<std::size_t> FindCommands::SelectedRecords() const {
     std::vector<std::size_t> out;
-    for (int row : form_->lvFind->SelectedRows()) out.push_back(form_->Hit(row).record);
+    for (int row : form_->lvFind->SelectedRows()) out.push_back(form_->HitRecord(row));
     return out;
 }
 
@@ -183,11 +184,7 @@ void FindCommands::JumpToMessage(std::size_t record) {
     TreeNode* node = c_.tree->Tree().MessageNode(c_.session->records[record]);
     if (node == nullptr) return;
     c_.tree->SelectNode(node);
-    ListOptions options;
-    options.previewSkipPrefix = w_->PreviewSkipPrefix;
-    options.monthFirst = w_->LanguageCode != kJapaneseCode;
-    options.password = c_.session->CurrentPassword;
-    const ListRow hit = MessageRow(c_.session->records[record], record, options);
+    const ListRow hit = MessageRow(c_.session->records[record], record, RowOptions());
     const int row = RowLike(c_.list->Model()->Rows(), hit);
     if (row < 0) return;
     c_.list->clearSelection();
@@ -195,6 +192,14 @@ void FindCommands::JumpToMessage(std::size_t record) {
     c_.list->scrollTo(c_.list->Model()->index(row, 0), QAbstractItemView::EnsureVisible);
     c_.list->setFocus();
     w_->activateWindow();
+}
+
+ListOptions FindCommands::RowOptions() const {
+    ListOptions options;
+    options.previewSkipPrefix = w_->PreviewSkipPrefix;
+    options.monthFirst = w_->LanguageCode != kJapaneseCode;
+    options.password = c_.session->CurrentPassword;
+    return options;
 }
 
 void FindCommands::ClearHits() {
@@ -226,13 +231,13 @@ void FindCommands::StoreSettings(int geometry[4], std::vector<std::string>& hist
     regEx = form_->chkRegEx->isChecked();
 }
 
-void FindCommands::ApplyLanguage(const QStringList& titles, const std::string& languageCode) {
+void FindCommands::ApplyLanguage(const QStringList& titles) {
     QStringList merged = form_->ShownTitles();
     while (merged.size() < static_cast<qsizetype>(kListColumnCount)) merged << QString();
     for (qsizetype i = 0; i < std::min<qsizetype>(merged.size(), titles.size()); ++i)
         merged[i] = titles[i];
     form_->SetTitles(merged);
-    form_->RewriteDates(languageCode);
+    form_->RewriteDates();
 }
 
 }  // namespace qx::ui

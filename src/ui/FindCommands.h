@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "search/TextMatcher.h"
+#include "browse/ListRows.h"
 #include "ui/CommandContext.h"
 
 namespace qx::ui {
@@ -36,8 +37,9 @@ public:
     // The settings the find window keeps: geometry, history and "RegEx".
     void LoadSettings(const int geometry[4], const std::vector<std::string>& history, bool regEx);
     void StoreSettings(int geometry[4], std::vector<std::string>& history, bool& regEx) const;
-    // Column titles from the language file and the hits' dates in its order.
-    void ApplyLanguage(const QStringList& titles, const std::string& languageCode);
+    // Column titles from the language file; the hits' rows are made again, their
+    // dates in the window's new language.
+    void ApplyLanguage(const QStringList& titles);
 
     // The record indexes of the selected hits, in row order.
     std::vector<std::size_t> SelectedRecords() const;
@@ -45,6 +47,8 @@ public:
 
 private:
     void MarkMatches();
+    // How a hit's row is made now: the window's language, "MultiStr", the password.
+    ListOptions RowOptions() const;
 
     CommandContext c_;
     TForm1* w_;

@@ -63,20 +63,39 @@ void GuiSessionUi::ShowError(std::string_view text) {
 void GuiSessionUi::ProgressBegin(std::string_view caption) {
     lastPercent_ = -1;
     progress_->Begin(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
+    progressDue_ = true;
+    sinceBegin_.start();
+    ShowProgressWhenDue();
+}
+
+void GuiSessionUi::ShowProgressWhenDue() {
+    if (!progressDue_ || sinceBegin_.elapsed() < progressDelayMs_) return;
+    progressDue_ = false;
+    progress_->ShowCentred();
+    sinceEvents_.invalidate();  // the next round draws it
 }
 
 void GuiSessionUi::Progress(int percent) {
     if (percent == lastPercent_) return;
     lastPercent_ = percent;
     progress_->SetPosition(percent);
+    ShowProgressWhenDue();
 }
 
 void GuiSessionUi::ProgressEnd() {
+    progressDue_ = false;
     progress_->End();
 }
 
 void GuiSessionUi::ProcessEvents() {
+    // A round costs tens of microseconds even with nothing waiting, and long work
+    // asks for one after every step: rounds closer together than a frame are
+    // skipped, so a search of a few milliseconds spends nothing on them.
+    constexpr qint64 kEventGapMs = 15;
+    ShowProgressWhenDue();
+    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventGapMs) return;
     QCoreApplication::processEvents();
+    sinceEvents_.start();
 }
 
 }  // namespace qx::ui

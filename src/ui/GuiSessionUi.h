@@ -2,6 +2,7 @@
 // the password dialog, message boxes titled "Quillorix" and the progress window.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include "logstore/SessionUi.h"
@@ -27,6 +28,10 @@ public:
     void ProgressEnd() override;
     void ProcessEvents() override;
 
+    // Work that ends sooner than this shows no progress window (no flash of one
+    // over a search of a few milliseconds).
+    void SetProgressDelay(int ms) { progressDelayMs_ = ms; }
+
     // The language text of a "StringNN" key; empty for any other key.
     QString MessageText(std::string_view key) const;
 
@@ -35,7 +40,13 @@ private:
     TForm2* progress_;
     TForm3* password_;
     const MessageTexts* texts_;
+    void ShowProgressWhenDue();
+
     int lastPercent_ = -1;
+    int progressDelayMs_ = 150;
+    bool progressDue_ = false;   // begun, not shown yet
+    QElapsedTimer sinceBegin_;
+    QElapsedTimer sinceEvents_;  // since the last round of events
 };
 
 // A message box titled "Quillorix" with an OK button.

@@ -18,7 +18,7 @@ int MessageListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant MessageListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
-    const ListRow& row = rows_[static_cast<std::size_t>(index.row())];
+    const ListRow& row = Row(index.row());
     const auto col = static_cast<std::size_t>(index.column());
     switch (role) {
         case Qt::DisplayRole:
@@ -40,17 +40,56 @@ QVariant MessageListModel::headerData(int section, Qt::Orientation orientation, 
 void MessageListModel::SetRows(std::vector<ListRow> rows) {
     beginResetModel();
     rows_ = std::move(rows);
+    made_.clear();
+    make_ = nullptr;
     endResetModel();
+}
+
+void MessageListModel::SetLazyRows(const std::vector<std::size_t>& records,
+                                   std::function<ListRow(std::size_t)> make) {
+    beginResetModel();
+    rows_.assign(records.size(), ListRow{});
+    for (std::size_t i = 0; i < records.size(); ++i) rows_[i].record = records[i];
+    made_.assign(records.size(), false);
+    make_ = std::move(make);
+    endResetModel();
+}
+
+void MessageListModel::RemakeRows() {
+    if (!make_) return;
+    made_.assign(rows_.size(), false);
+    if (!rows_.empty())
+        emit dataChanged(index(0, 0), index(static_cast<int>(rows_.size()) - 1, kListColumnCount - 1));
+}
+
+const ListRow& MessageListModel::Row(int row) const {
+    const auto i = static_cast<std::size_t>(row);
+    if (!made_.empty() && !made_[i]) {
+        rows_[i] = make_(rows_[i].record);
+        made_[i] = true;
+    }
+    return rows_[i];
+}
+
+std::vector<ListRow>& MessageListModel::Rows() {
+    MakeAll();
+    return rows_;
+}
+
+void MessageListModel::MakeAll() const {
+    for (std::size_t i = 0; i < made_.size(); ++i) Row(static_cast<int>(i));
 }
 
 void MessageListModel::RemoveRow(int row) {
     if (row < 0 || row >= rowCount()) return;
     beginRemoveRows({}, row, row);
     rows_.erase(rows_.begin() + row);
+    if (!made_.empty()) made_.erase(made_.begin() + row);
     endRemoveRows();
 }
 
 void MessageListModel::Sort(int column, int upDown) {
+    MakeAll();  // sorting needs the texts
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> order(rows_.size());
     std::iota(order.begin(), order.end(), 0);

@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "browse/ListRows.h"
@@ -22,10 +23,19 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     void SetRows(std::vector<ListRow> rows);
+    // Lists the records at once and makes each row only when it is first shown or
+    // asked for, with `make` (a find list of 20 000 hits must not decode them all).
+    void SetLazyRows(const std::vector<std::size_t>& records,
+                     std::function<ListRow(std::size_t record)> make);
+    // Lazy rows already made are made again when next needed (the language changed).
+    void RemakeRows();
     // Takes one row out; the selection of the other rows stays with them.
     void RemoveRow(int row);
-    const ListRow& Row(int row) const { return rows_[static_cast<std::size_t>(row)]; }
-    std::vector<ListRow>& Rows() { return rows_; }
+    const ListRow& Row(int row) const;
+    // The record of a message row, without making a lazy row.
+    std::size_t RecordOf(int row) const { return rows_[static_cast<std::size_t>(row)].record; }
+    // Every row, lazy ones made.
+    std::vector<ListRow>& Rows();
     // Sorts the rows; selections and the current row follow their rows.
     void Sort(int column, int upDown);
     void SetTitles(const QStringList& titles);
@@ -36,7 +46,12 @@ public:
     QColor textColour;
 
 private:
-    std::vector<ListRow> rows_;
+    void MakeAll() const;
+
+    // Lazy rows not made yet hold only their record; made_ is empty when every row is.
+    mutable std::vector<ListRow> rows_;
+    mutable std::vector<bool> made_;
+    std::function<ListRow(std::size_t)> make_;
     QStringList titles_;
 };
 

@@ -87,6 +87,7 @@ TForm1::TForm1(StartOptions options, QWidget* parent)
       session_(*ui_) {
     InstallFontSubstitutes();
     setObjectName("TForm1");
+    ui_->SetProgressDelay(options_.progressDelayMs);
     // FormCreate
     ExeFolder = options_.exeFolder;
     if (!ExeFolder.endsWith('/')) ExeFolder += '/';

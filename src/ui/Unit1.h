@@ -44,6 +44,7 @@ struct StartOptions {
     QString userName;      // names the settings file
     QStringList arguments; // the command line after the program's name
     QString rawCommandLine;  // the whole command line, for an unquoted path with blanks
+    int progressDelayMs = 150;  // shorter work shows no progress window
 };
 
 class TForm1 : public QMainWindow, public WindowOps {

@@ -245,7 +245,7 @@ void TForm1::ApplyLanguage() {
         if (row.IsMessageRow()) row.text[kColDate] = RewriteDateColumn(row.text[kColDate], LanguageCode);
     }
     lvLog->Model()->DatesChanged();
-    find_->ApplyLanguage(applied.columnTitles, LanguageCode);
+    find_->ApplyLanguage(applied.columnTitles);
     if (!ShowDone) FillList(0);
 
     const bool descriptive = LanguageCode == kJapaneseCode;

@@ -25,6 +25,9 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
 void TForm2::Begin(const QString& caption) {
     setWindowTitle(caption);
     ProgressBar1->setValue(0);
+}
+
+void TForm2::ShowCentred() {
     if (QWidget* p = parentWidget(); p != nullptr && p->isVisible()) {
         move(p->geometry().center() - QPoint(width() / 2, height() / 2));
     } else if (QScreen* s = screen()) {

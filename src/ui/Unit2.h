@@ -13,8 +13,10 @@ class TForm2 : public QDialog {
 public:
     explicit TForm2(QWidget* parent = nullptr);
 
-    // Shows the window centred over its parent with the bar at 0.
+    // Takes the caption and puts the bar at 0, the window still hidden.
     void Begin(const QString& caption);
+    // Shows the window centred over its parent.
+    void ShowCentred();
     // Moves the bar; only whole percents 0..100.
     void SetPosition(int percent);
     void End();

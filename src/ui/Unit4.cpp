@@ -133,10 +133,10 @@ void TForm4::SetHistory(const std::vector<std::string>& items) {
     cmbFind->setEditText(typed);
 }
 
-void TForm4::SetHits(std::vector<ListRow> rows, int column) {
+void TForm4::SetHits(const std::vector<std::size_t>& records,
+                     std::function<ListRow(std::size_t)> make) {
     Filling = true;
-    if (column >= 0) SortRows(rows, column, FindSortDirection);
-    lvFind->Model()->SetRows(std::move(rows));
+    lvFind->Model()->SetLazyRows(records, std::move(make));
     Filling = false;
 }
 
@@ -152,6 +152,10 @@ int TForm4::HitCount() const {
 
 const ListRow& TForm4::Hit(int row) const {
     return lvFind->Model()->Row(row);
+}
+
+std::size_t TForm4::HitRecord(int row) const {
+    return lvFind->Model()->RecordOf(row);
 }
 
 void TForm4::lvFindColumnClick(int column) {
@@ -183,11 +187,8 @@ QStringList TForm4::ShownTitles() const {
     return lvFind->Model()->Titles();
 }
 
-void TForm4::RewriteDates(const std::string& languageCode) {
-    for (ListRow& row : lvFind->Model()->Rows())
-        if (row.IsMessageRow())
-            row.text[kColDate] = RewriteDateColumn(row.text[kColDate], languageCode);
-    lvFind->Model()->DatesChanged();
+void TForm4::RewriteDates() {
+    lvFind->Model()->RemakeRows();
 }
 
 void TForm4::SetError(const QString& reason) {

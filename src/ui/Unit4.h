@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTreeView>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,12 +49,14 @@ public:
     std::vector<std::string> History() const;
     void SetHistory(const std::vector<std::string>& items);
 
-    // Replaces the hits; they are sorted by `column` in the window's own direction
-    // (rows already in order: column -1). Quiet: nothing hears of a selection change.
-    void SetHits(std::vector<ListRow> rows, int column);
+    // Replaces the hits with the records in list order; `make` makes a record's
+    // row when it is first shown. Quiet: nothing hears of a selection change.
+    void SetHits(const std::vector<std::size_t>& records,
+                 std::function<ListRow(std::size_t record)> make);
     void ClearHits();
     int HitCount() const;
     const ListRow& Hit(int row) const;
+    std::size_t HitRecord(int row) const;
 
     // lvFindColumnClick: sorts by the column (the same column flips the direction)
     // and marks only that column's title.
@@ -61,8 +64,8 @@ public:
     // Titles without marks (from the language file); the marks stay where they are.
     void SetTitles(const QStringList& titles);
     QStringList ShownTitles() const;
-    // The date column of every hit into the order of `languageCode`.
-    void RewriteDates(const std::string& languageCode);
+    // The language changed: rows are made again, their dates in its order.
+    void RewriteDates();
     // Shown beside the field when the expression does not compile; empty hides it.
     void SetError(const QString& reason);
 

@@ -97,6 +97,53 @@ TEST(ProgressWindow, MovesInWholePercentsThroughLoadingAndTreeMaking) {
     EXPECT_EQ(w.Session().records.size(), 3000u);
 }
 
+// Counts the events of one type that reach the objects it watches.
+class EventCounter : public QObject {
+public:
+    EventCounter(QEvent::Type type, int* count) : type_(type), count_(count) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == type_) ++*count_;
+        return false;
+    }
+
+private:
+    QEvent::Type type_;
+    int* count_;
+};
+
+// Work that ends before the delay shows no progress window at all; the bar still
+// moves, so a slower run shows it where it stands.
+TEST(ProgressWindow, ShowsOnlyOnceTheWorkHasLastedItsDelay) {
+    struct Case {
+        int delayMs;
+        bool shown;
+    };
+    for (const Case c : {Case{0, true}, Case{3600 * 1000, false}}) {
+        ScratchFolder folder;
+        const QString path = folder.Write(
+            "small.log", Block("From", " From: alice (G/PC/10.0.0.1)\r\n", "Sat Mar 3 10:00:00 2007",
+                               "hello\r\n"));
+        folder.Write("tester.ini", "[Setting]\r\nLanguage=eng\r\n");
+        StartOptions options;
+        options.exeFolder = folder.Path();
+        options.userName = "tester";
+        options.progressDelayMs = c.delayMs;
+        TForm1 w(options);
+        int shows = 0;
+        QList<int> values;
+        EventCounter counter(QEvent::Show, &shows);
+        w.Form2->installEventFilter(&counter);
+        QObject::connect(w.Form2->ProgressBar1, &QProgressBar::valueChanged, [&](int v) { values << v; });
+        w.show();
+        ASSERT_TRUE(w.LoadLog(path, true));
+        EXPECT_EQ(shows > 0, c.shown) << "delay " << c.delayMs;
+        EXPECT_TRUE(values.contains(100)) << "delay " << c.delayMs;
+        EXPECT_FALSE(w.Form2->isVisible());
+    }
+}
+
 TEST(Icons, EveryPictureOfBothListsDraws) {
     for (int i = 0; i < kImageList1Count; ++i)
         EXPECT_FALSE(ImageList1(i).pixmap(16, 16).isNull()) << "ImageList1 " << i;

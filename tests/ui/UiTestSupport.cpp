@@ -116,6 +116,7 @@ std::unique_ptr<TForm1> StartWindow(const ScratchFolder& folder, const QStringLi
     options.exeFolder = folder.Path();
     options.configFolder = folder.File("config");
     options.userName = "tester";
+    options.progressDelayMs = 0;  // the tests watch the progress window of short work
     options.arguments = arguments;
     options.rawCommandLine = rawCommandLine.isEmpty() ? ("quillorix " + arguments.join(' ')) : rawCommandLine;
     auto window = std::make_unique<TForm1>(options);
