@@ -9,6 +9,8 @@ QX_PACKAGES=(
     libclang-rt-14-dev
     qt6-base-dev qt6-charts-dev libqt6svg6-dev qt6-l10n-tools
     fonts-noto-cjk xvfb xauth
+    librsvg2-bin desktop-file-utils appstream man-db bash-completion file
+    dpkg-dev lintian
 )
 
 qx_install_deps() {

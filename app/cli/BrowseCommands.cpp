@@ -19,7 +19,8 @@ namespace qx::cli {
 
 namespace {
 
-// The language chosen with --lang, read from the file beside the executable.
+// The language chosen with --lang, read from the file beside the executable or
+// in the installed data folder.
 struct Language {
     std::string code = "eng";
     MessageTexts texts;
@@ -32,7 +33,8 @@ int LoadLanguage(const Args& a, Language& lang, CliUi& ui) {
         std::cerr << "quillorix-cli: --lang must be jpn or eng\n";
         return kExitUsage;
     }
-    const std::string path = LanguageFilePath(sys::FolderOf(sys::ExecutablePath()), lang.code);
+    const std::string path = DataFilePath(sys::FolderOf(sys::ExecutablePath()),
+                                          LanguageFilePath("", lang.code), sys::FileExists);
     std::string error;
     std::optional<LanguageFile> file = LanguageFile::Load(path, error);
     if (!file) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Args.h"
+#include "QuillorixVersion.h"
 #include "BrowseCommands.h"
 #include "CliUi.h"
 #include "Commands.h"
@@ -44,7 +45,8 @@ constexpr const char* kUsage =
     "line of --password-file FILE.\n"
     "Exit status: 0 success, 1 usage error, 2 a file cannot be read or written,\n"
     "3 the password was given up.\n"
-    "Run 'quillorix-cli COMMAND --help' for the options of a command.\n";
+    "Run 'quillorix-cli COMMAND --help' for the options of a command,\n"
+    "'quillorix-cli --version' for the version.\n";
 
 int Usage(const std::string& message) {
     std::cerr << "quillorix-cli: " << message << "\n\n" << kUsage;
@@ -191,6 +193,10 @@ int Main(int argc, char** argv) {
     if (words.empty()) return Usage("no command given");
     if (words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
         std::cout << kUsage;
+        return kExitOk;
+    }
+    if (words[0] == "--version" || words[0] == "-V") {
+        std::cout << "quillorix-cli " << QUILLORIX_VERSION << '\n';
         return kExitOk;
     }
     for (const Command& c : Commands()) {

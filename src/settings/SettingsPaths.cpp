@@ -31,4 +31,14 @@ std::vector<std::string> DataFolders(std::string_view exeFolder) {
     return out;
 }
 
+std::string DataFilePath(std::string_view exeFolder, std::string_view name,
+                         const std::function<bool(const std::string&)>& exists) {
+    const std::vector<std::string> folders = DataFolders(exeFolder);
+    for (const std::string& folder : folders) {
+        std::string path = JoinPath(folder, name);
+        if (exists(path)) return path;
+    }
+    return JoinPath(folders.back(), name);
+}
+
 }  // namespace qx

@@ -1,6 +1,7 @@
 // Where the settings file and the language files live.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,5 +27,10 @@ std::string LanguageFilePath(std::string_view folder, std::string_view languageC
 // folder beside it, <prefix>/share/quillorix for an executable in <prefix>/bin.
 // The second is relative to the executable, so any prefix or DESTDIR works.
 std::vector<std::string> DataFolders(std::string_view exeFolder);
+
+// name in the first of DataFolders(exeFolder) where exists() finds it; when no
+// folder has it, the path in the installed data folder, where an install puts it.
+std::string DataFilePath(std::string_view exeFolder, std::string_view name,
+                         const std::function<bool(const std::string&)>& exists);
 
 }  // namespace qx

@@ -55,7 +55,7 @@ TForm5* MessageWindowCommands::actMsgFormExecute() {
     }
     TForm1* w = w_;
     auto languageFile = [w] {
-        return FromPath(LanguageFilePath(ToPath(w->ExeFolder), w->LanguageCode));
+        return w->DataFile(FromPath(LanguageFilePath("", w->LanguageCode)));
     };
     auto* form = new TForm5(w_, c_.view, languageFile);
     form->SetBackColour(c_.settings->cbBackColor->Colour());

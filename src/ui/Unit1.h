@@ -58,6 +58,9 @@ public:
     const MessageTexts& Messages() const { return texts_; }
     QString ExeFolder;
     QString SettingsPath;
+    // A data file (language file, help page, sample log) beside the executable,
+    // else in the installed data folder.
+    QString DataFile(const QString& name) const;
     std::string LanguageCode = "jpn";
     std::string PreviewSkipPrefix = "[To]";
     bool ShowDone = false;

@@ -9,6 +9,7 @@
 #include <QStackedWidget>
 #include <QTimer>
 
+#include "QuillorixVersion.h"
 #include "ui/CommandSet.h"
 #include "ui/MessageList.h"
 #include "ui/SaveCommands.h"
@@ -21,7 +22,7 @@ namespace qx::ui {
 namespace {
 
 constexpr const char* kProgramName = "Quillorix";
-constexpr const char* kVersion = "2.18";
+constexpr const char* kVersion = QUILLORIX_VERSION;
 
 }  // namespace
 

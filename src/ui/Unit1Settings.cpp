@@ -43,6 +43,22 @@ bool FolderWritable(const QString& folder) {
     return info.isDir() && info.isWritable();
 }
 
+bool FileExists(const std::string& path) {
+    return QFileInfo(FromPath(path)).isFile();
+}
+
+// A build tree or a folder holding the whole program has its language files
+// beside the executable; an installed program has them in the data folder.
+bool DataBesideExecutable(const QString& exeFolder) {
+    return FileExists(LanguageFilePath(ToPath(exeFolder), "jpn")) ||
+           FileExists(LanguageFilePath(ToPath(exeFolder), "eng"));
+}
+
+std::string ConfigSettingsPath(const StartOptions& options) {
+    return SettingsFilePath(ToPath(options.exeFolder), ToPath(options.userName), false,
+                            ToPath(options.configFolder));
+}
+
 }  // namespace
 
 void TForm1::ConnectSettings() {
@@ -103,10 +119,17 @@ void TForm1::btnFontClick() {
 
 // ---------------------------------------------------------------- settings file
 
+QString TForm1::DataFile(const QString& name) const {
+    return FromPath(DataFilePath(ToPath(ExeFolder), ToPath(name), FileExists));
+}
+
 void TForm1::ReadSettings() {
+    // Beside the executable only where it keeps its own data and may write;
+    // an installed program keeps its settings in the per-user folder.
     const QString exe = options_.exeFolder;
-    SettingsPath = FromPath(SettingsFilePath(ToPath(ExeFolder), ToPath(options_.userName),
-                                             FolderWritable(exe), ToPath(options_.configFolder)));
+    const bool beside = FolderWritable(exe) && DataBesideExecutable(exe);
+    SettingsPath = FromPath(SettingsFilePath(ToPath(ExeFolder), ToPath(options_.userName), beside,
+                                             ToPath(options_.configFolder)));
     IniFile ini;
     std::string error;
     if (!ini.LoadFile(ToPath(SettingsPath), error)) ui_->ShowError(error);
@@ -217,9 +240,15 @@ void TForm1::WriteSettings() {
     s.findStrings = findStrings_;
     for (const QString& m : tsSetting->QuoteMarks()) s.quoteMarks.push_back(ToCp932(m));
 
+    // A settings file that cannot be written beside the executable goes to the
+    // per-user folder; only when neither takes it is the user told.
+    const IniFile ini = qx::WriteSettings(s);
     std::string error;
-    if (!qx::WriteSettings(s).SaveFile(ToPath(SettingsPath), error))
-        ui_->ShowError("Cannot write the settings file [" + ToPath(SettingsPath) + "]: " + error);
+    if (ini.SaveFile(ToPath(SettingsPath), error)) return;
+    const std::string fallback = ConfigSettingsPath(options_);
+    std::string fallbackError;
+    if (fallback != ToPath(SettingsPath) && ini.SaveFile(fallback, fallbackError)) return;
+    ui_->ShowError("Cannot write the settings file [" + ToPath(SettingsPath) + "]: " + error);
 }
 
 // ---------------------------------------------------------------- language
@@ -227,7 +256,7 @@ void TForm1::WriteSettings() {
 void TForm1::ApplyLanguage() {
     std::string error;
     const std::optional<LanguageFile> file =
-        LanguageFile::Load(LanguageFilePath(ToPath(ExeFolder), LanguageCode), error);
+        LanguageFile::Load(ToPath(DataFile(FromPath(LanguageFilePath("", LanguageCode)))), error);
     if (!file) {
         if (!error.empty()) ui_->ShowError(error);
         return;  // no file: every text stays as it is

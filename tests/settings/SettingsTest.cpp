@@ -328,4 +328,21 @@ TEST(SettingsPaths, DataFilesBesideTheProgramThenInTheInstalledDataFolder) {
 }
 
 }  // namespace
+TEST(SettingsPaths, ADataFileIsTakenFromTheFirstFolderThatHasIt) {
+    struct Case {
+        std::set<std::string> present;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{"/opt/q/bin/Language.jpn", "/opt/q/share/quillorix/Language.jpn"}, "/opt/q/bin/Language.jpn"},
+        {{"/opt/q/share/quillorix/Language.jpn"}, "/opt/q/share/quillorix/Language.jpn"},
+        // Found nowhere: named where an install puts it.
+        {{"/opt/q/bin/Language.eng"}, "/opt/q/share/quillorix/Language.jpn"},
+    };
+    for (const Case& c : cases) {
+        const auto exists = [&](const std::string& path) { return c.present.count(path) > 0; };
+        EXPECT_EQ(DataFilePath("/opt/q/bin/", "Language.jpn", exists), c.expected);
+    }
+}
+
 }  // namespace qx

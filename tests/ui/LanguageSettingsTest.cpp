@@ -9,11 +9,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QSpinBox>
+#include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>
 
+#include "QuillorixVersion.h"
 #include "UiTestSupport.h"
 #include "ui/ColourBox.h"
 #include "ui/CommandContext.h"
@@ -175,6 +178,76 @@ TEST(Settings, TheTreeKeyBoxTakesTheTreeBackColour) {
         }
     // Most of the box is its background; text, arrow and frame are the rest.
     EXPECT_GT(navy, image.width() * image.height() / 3) << navy << " of " << image.width() * image.height();
+}
+
+// An installed program: only the executable in bin, its data in share/quillorix
+// beside it. The language file is found there, and the settings go to the
+// per-user folder even though bin may be written.
+TEST(Settings, AnInstalledProgramReadsItsDataFolderAndKeepsSettingsPerUser) {
+    ScratchFolder folder;
+    QDir root(folder.Path());
+    ASSERT_TRUE(root.mkpath("usr/bin") && root.mkpath("usr/share/quillorix") && root.mkpath("config"));
+    for (const QString name : {"Language.jpn", "Language.eng"})
+        ASSERT_TRUE(QFile::rename(folder.File(name), folder.File("usr/share/quillorix/" + name)));
+    folder.Write("config/tester.ini", "[Setting]\r\nLanguage=eng\r\n");
+    StartOptions options;
+    options.exeFolder = folder.File("usr/bin");
+    options.configFolder = folder.File("config");
+    options.userName = "tester";
+    {
+        TForm1 w(options);
+        w.show();
+        EXPECT_EQ(w.SettingsPath, folder.File("config/tester.ini"));
+        EXPECT_EQ(w.LanguageCode, "eng");
+        EXPECT_EQ(w.Commands()->Menu("mnuFile")->title(), "&File");
+        w.resize(810, 510);
+        w.close();
+    }
+    EXPECT_FALSE(QFile::exists(folder.File("usr/bin/tester.ini")));
+    QFile ini(folder.File("config/tester.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("Width=810\r\n"));
+}
+
+// A settings file that cannot be written beside the program (here a folder
+// stands in its place) is written to the per-user folder; the user hears of it
+// only when that fails too.
+TEST(Settings, SettingsThatCannotBeWrittenBesideTheProgramGoToTheUserFolder) {
+    struct Case {
+        const char* name;
+        bool configUsable;
+        int messages;
+    };
+    for (const Case c : {Case{"user folder takes them", true, 0}, Case{"neither takes them", false, 1}}) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder;
+        ASSERT_TRUE(QDir(folder.Path()).mkdir("tester.ini"));
+        QString config = folder.File("config");
+        if (c.configUsable) ASSERT_TRUE(QDir(folder.Path()).mkdir("config"));
+        else config = folder.Write("blocker", "a file, not a folder") + "/config";
+        StartOptions options;
+        options.exeFolder = folder.Path();
+        options.configFolder = config;
+        options.userName = "tester";
+        DialogDriver driver;
+        {
+            TForm1 w(options);
+            w.show();
+            EXPECT_EQ(w.SettingsPath, folder.File("tester.ini"));
+            driver.messages.clear();
+            w.close();
+        }
+        EXPECT_EQ(driver.messages.size(), c.messages) << driver.messages.join('|').toStdString();
+        EXPECT_EQ(QFile::exists(config + "/tester.ini"), c.configUsable);
+    }
+}
+
+TEST(Settings, TheAboutBoxShowsTheProgramVersion) {
+    ScratchFolder folder;
+    auto w = StartWindow(folder, {});
+    DialogDriver driver;
+    w->Action("actAbout")->trigger();
+    EXPECT_EQ(driver.messages, QStringList({"Quillorix   Ver " QUILLORIX_VERSION}));
 }
 
 }  // namespace
