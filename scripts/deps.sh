@@ -9,6 +9,7 @@ QX_PACKAGES=(
     libclang-rt-14-dev
     qt6-base-dev qt6-charts-dev libqt6svg6-dev qt6-l10n-tools
     fonts-noto-cjk xvfb xauth
+    g++-mingw-w64-x86-64-posix mingw-w64 wine wine64
 )
 
 qx_install_deps() {
