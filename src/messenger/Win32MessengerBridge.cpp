@@ -81,22 +81,12 @@ public:
     bool Put(UINT mask, int item, UINT state, UINT stateMask) {
         char* text = memory_ + RecordSize();
         if (narrow_) {
-            ListItem32 r{};
-            r.mask = mask;
-            r.iItem = item;
-            r.state = state;
-            r.stateMask = stateMask;
+            ListItem32 r = Record<ListItem32>(mask, item, state, stateMask);
             r.pszText = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(text));
-            r.cchTextMax = kItemTextBytes;
             return Write(&r, sizeof r);
         }
-        LVITEMA r{};
-        r.mask = mask;
-        r.iItem = item;
-        r.state = state;
-        r.stateMask = stateMask;
+        LVITEMA r = Record<LVITEMA>(mask, item, state, stateMask);
         r.pszText = text;
-        r.cchTextMax = kItemTextBytes;
         return Write(&r, sizeof r);
     }
     std::string Text() const {
@@ -107,6 +97,16 @@ public:
     }
 
 private:
+    template <typename R>
+    static R Record(UINT mask, int item, UINT state, UINT stateMask) {
+        R r{};
+        r.mask = mask;
+        r.iItem = item;
+        r.state = state;
+        r.stateMask = stateMask;
+        r.cchTextMax = kItemTextBytes;
+        return r;
+    }
     std::size_t RecordSize() const { return narrow_ ? sizeof(ListItem32) : sizeof(LVITEMA); }
     bool Write(const void* record, std::size_t size) {
         char zero[kItemTextBytes] = {};
