@@ -46,7 +46,13 @@ void SendCommands::SetBridge(std::unique_ptr<MessengerBridge> bridge) {
 
 void SendCommands::BuildSendMenus() {
     QMenu* menus[] = {c_.commands->mnuSend, c_.commands->mnuRSend};
-    for (QMenu* menu : menus) menu->clear();
+    // The clicked entry may be the one being replaced: it goes once its click is over.
+    for (QMenu* menu : menus) {
+        for (QAction* entry : menu->actions()) {
+            menu->removeAction(entry);
+            entry->deleteLater();
+        }
+    }
     const std::vector<std::string> captions = SendMenuCaptions(bridge_->TopLevelWindowClasses());
     for (const std::string& caption : captions) {
         for (QMenu* menu : menus) {
