@@ -125,6 +125,7 @@ String13=はフォルダです。ログファイルを指定してください�
 String14=を読み込めません。
 String15=バイトが続きます（クリックで続きを表示）
 String16=__を開けませんでした（開くプログラムがありません）。
+String17=送信するには、Windows上で動いているIP Messengerが必要です。
 """
 
 ENGLISH = r"""
@@ -240,6 +241,7 @@ String13=__is a folder, not a log file.
 String14=__cannot be read.
 String15=more bytes on this line (click to show more)
 String16=__could not be opened: no program took the address.
+String17=Sending needs IP Messenger running on Windows.
 """
 
 

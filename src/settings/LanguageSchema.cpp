@@ -120,6 +120,7 @@ constexpr LanguageKey kKeys[] = {
     {"Message", "String14", K::Message, R::Message, {}, ""},
     {"Message", "String15", K::Message, R::Message, {}, ""},
     {"Message", "String16", K::Message, R::Message, {}, ""},
+    {"Message", "String17", K::Message, R::Message, {}, ""},
 };
 // clang-format on
 

@@ -66,9 +66,10 @@ enum class MessageText : std::size_t {
     CannotRead = 14,       // shown after "[" + path + "]": a file that cannot be opened
     LineContinues = 15,    // marker of a long line cut short, after the count of bytes left
     LinkFailed = 16,       // status bar, after an address that no program opened
+    SendNeedsWindows = 17, // hint of the empty send menus: no messenger instance reachable
 };
 
-inline constexpr std::size_t kMessageTextCount = 17;
+inline constexpr std::size_t kMessageTextCount = 18;
 
 struct MessageTexts {
     // Before any language file is applied every text is empty but the

@@ -13,13 +13,16 @@ void CommandContext::Register(const char* action, std::function<void()> handler)
     QAction* a = commands->MarkBuilt(action);
     if (a == nullptr) return;
     QWidget* owner = window;
-    QObject::connect(a, &QAction::triggered, owner, [owner, handler = std::move(handler)] {
-        try {
-            handler();
-        } catch (const std::exception& e) {
-            ShowPlainMessage(owner, QString::fromLocal8Bit(e.what()));
-        }
-    });
+    QObject::connect(a, &QAction::triggered, owner,
+                     [owner, handler = std::move(handler)] { RunGuarded(owner, handler); });
+}
+
+void RunGuarded(QWidget* owner, const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        ShowPlainMessage(owner, QString::fromLocal8Bit(e.what()));
+    }
 }
 
 QStringList QtNameFilters(const QString& filter) {

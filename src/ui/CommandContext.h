@@ -40,6 +40,8 @@ public:
     virtual void lvLogChange() = 0;
     virtual QString DialogFilter() const = 0;
     virtual QString DefaultExt() const = 0;
+    // The log list of the open log's folder, after a file was written there.
+    virtual void FillLogList() = 0;
 };
 
 struct CommandContext {
@@ -58,6 +60,9 @@ struct CommandContext {
     // escapes the handler is shown, and the program goes on.
     void Register(const char* action, std::function<void()> handler) const;
 };
+
+// Runs a handler; an exception that escapes it is shown, and the program goes on.
+void RunGuarded(QWidget* owner, const std::function<void()>& handler);
 
 // "desc|patterns|desc|patterns" as Qt's name filters "desc (patterns)".
 QStringList QtNameFilters(const QString& filter);

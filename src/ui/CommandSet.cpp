@@ -163,10 +163,8 @@ void CommandSet::BuildMenuBar(QMainWindow* window) {
         {"actMoveUp", "actMoveDown", "actListTop", "actListBottom", "actMoveTop", "actMoveBottom",
          "-", "actAllOpen", "actAllClose", "actSelectOpen", "actSelectClose", "-", "actFolderUp",
          "-", "actMsgForm"});
-    // Filled with the running messenger windows once that integration exists.
+    // Filled with the running messenger instances by the send commands.
     mnuSend = NewMenu(bar, "mnuSend", BuiltInCaption("mnuSend"));
-    mnuSend->menuAction()->setEnabled(false);
-    mnuSend->menuAction()->setToolTip("not available yet");
     bar->addMenu(mnuSend);
     add(NewMenu(bar, "mnuLanguage", BuiltInCaption("mnuLanguage")), {"actJapanese", "actEnglish"});
     add(NewMenu(bar, "mnuTool", BuiltInCaption("mnuTool")), {"actSetting", "actGraph"});
@@ -186,8 +184,6 @@ void CommandSet::BuildPopups(QMainWindow* window) {
         return m;
     };
     mnuRSend = NewMenu(window, "mnuRSend", QString::fromUtf8("送信"));
-    mnuRSend->menuAction()->setEnabled(false);
-    mnuRSend->menuAction()->setToolTip("not available yet");
     PopupMenu1 = popup("PopupMenu1", {"actCopy", "actCopy2", "-", "mnuRSend", "actAllSelect", "actMsgForm"});
     PopupMenu2 = popup("PopupMenu2", {"actDelete", "actUnDelete", "-", "actListTop", "actListBottom",
                                       "-", "actToolTipDisp"});

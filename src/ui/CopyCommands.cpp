@@ -24,6 +24,14 @@ QString AskAndQuote(QWidget* owner, const GuiSessionUi& ui, const QString& text)
     return QString::fromStdString(quoted);
 }
 
+QString SelectedViewText(const MessageView& view) {
+    QString text = view.reLog->textCursor().selectedText();
+    // A selection separates its lines with paragraph and line separators.
+    text.replace(QChar::ParagraphSeparator, '\n');
+    text.replace(QChar::LineSeparator, '\n');
+    return text;
+}
+
 CopyCommands::CopyCommands(const CommandContext& context) : c_(context) {
     c_.Register("actCopy", [this] { actCopyExecute(); });
     c_.Register("actCopy2", [this] { actCopy2Execute(); });
@@ -36,11 +44,7 @@ void CopyCommands::actCopyExecute() {
 }
 
 void CopyCommands::actCopy2Execute() {
-    QString text = c_.view->reLog->textCursor().selectedText();
-    // A selection separates its lines with paragraph and line separators.
-    text.replace(QChar::ParagraphSeparator, '\n');
-    text.replace(QChar::LineSeparator, '\n');
-    QApplication::clipboard()->setText(AskAndQuote(c_.window, *c_.ui, text));
+    QApplication::clipboard()->setText(AskAndQuote(c_.window, *c_.ui, SelectedViewText(*c_.view)));
 }
 
 void CopyCommands::actAllSelectExecute() {

@@ -8,6 +8,10 @@
 namespace qx::ui {
 
 class GuiSessionUi;
+class MessageView;
+
+// The view's selected text with plain line ends ("" when nothing is selected).
+QString SelectedViewText(const MessageView& view);
 
 // Asks for the quote prefix (">" offered; cancel quotes with none) and returns
 // the text with it before every line, each line ended by CR LF.

@@ -44,6 +44,7 @@ WriteStatus SaveCommands::Write(const std::string& target, const SelectionFilter
         c_.ops->ShowRead(catchUp, before);
     if (!s.LogFileName.empty()) c_.timReload->start();
     c_.ops->SetBusy(true);
+    if (status == WriteStatus::Written) c_.ops->FillLogList();
     return status;
 }
 

@@ -37,6 +37,7 @@
 #include "ui/MessageView.h"
 #include "ui/NavigateCommands.h"
 #include "ui/SaveCommands.h"
+#include "ui/SendCommands.h"
 #include "ui/SettingsPage.h"
 #include "ui/TreePane.h"
 #include "ui/UiText.h"
@@ -202,6 +203,7 @@ void TForm1::ConnectCommands() {
     navigate_ = std::make_unique<NavigateCommands>(context);
     find_ = std::make_unique<FindCommands>(context, this);
     msgForm_ = std::make_unique<MessageWindowCommands>(context, this);
+    send_ = std::make_unique<SendCommands>(context, SystemMessengerBridge());
 
     // The edit menu and the pop-ups recompute the command state before they open.
     connect(commands_->mnuEdit, &QMenu::aboutToShow, this, &TForm1::UpdateCommandState);
@@ -324,6 +326,7 @@ bool TForm1::LoadLog(const QString& fileName, bool full) {
     if (r.heldNoMessage) ui_->ShowMessage(MessageKey(MessageText::HoldsNoMessages), "[" + path + "]");
     timReload->start();
     SetBusy(true);
+    send_->AfterRead();
     return true;
 }
 
@@ -369,6 +372,10 @@ void TForm1::SetBusy(bool enabled) {
     busy_ = !enabled;
     commands_->cmbLogList->setEnabled(enabled);
     UpdateCommandState();
+}
+
+void TForm1::FillLogList() {
+    send_->FillLogList();
 }
 
 void TForm1::BuildTree(std::size_t firstNew) {

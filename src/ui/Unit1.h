@@ -31,6 +31,7 @@ class MessageWindowCommands;
 class MessageList;
 class NavigateCommands;
 class SaveCommands;
+class SendCommands;
 class MessageView;
 class SettingsPage;
 class TForm2;
@@ -92,6 +93,7 @@ public:
     QString StatusText(int panel) const;
     QString DialogFilter() const override { return dialogFilter_; }
     QString DefaultExt() const override { return defaultExt_; }
+    void FillLogList() override;
 
     // ---- handlers
     void tvLogChange() override;
@@ -117,6 +119,7 @@ public:
     SaveCommands* Saving() const { return save_.get(); }
     FindCommands* Finding() const { return find_.get(); }
     MessageWindowCommands* MessageWindows() const { return msgForm_.get(); }
+    SendCommands* Sending() const { return send_.get(); }
     QAction* Action(const QString& name) const;
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
@@ -165,6 +168,7 @@ private:
     std::unique_ptr<NavigateCommands> navigate_;
     std::unique_ptr<FindCommands> find_;
     std::unique_ptr<MessageWindowCommands> msgForm_;
+    std::unique_ptr<SendCommands> send_;
     bool busy_ = false;
     std::vector<std::string> history_;
     QString dialogFilter_;

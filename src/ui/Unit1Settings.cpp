@@ -29,6 +29,7 @@
 #include "ui/MessageList.h"
 #include "ui/MessageListModel.h"
 #include "ui/MessageView.h"
+#include "ui/SendCommands.h"
 #include "ui/SettingsPage.h"
 #include "ui/TreePane.h"
 #include "ui/UiText.h"
@@ -281,6 +282,7 @@ void TForm1::ApplyLanguage() {
     for (ColourBox* box : tsSetting->ColourBoxes()) box->SetDescriptiveNames(descriptive);
 
     dialogFilter_ = FromCp932(LogFileFilter(LanguageCode, "." + ToCp932(defaultExt_)));
+    send_->ApplyLanguage();
     cmbTreeKeyChange();
 }
 
