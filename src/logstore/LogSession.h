@@ -2,12 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "logstore/LogData.h"
+#include "logstore/ReadPlan.h"
 #include "logstore/SessionUi.h"
 #include "platform/FileSystem.h"
 #include "platform/ReplaceFile.h"
@@ -121,15 +123,6 @@ public:
     bool EndedOnLineEnd() const { return endedOnLineEnd_; }
 
 private:
-    struct Tail {
-        bool valid = false;
-        std::uint64_t offset = 0;     // where the last block of the last read starts
-        std::size_t recordCount = 0;  // records before that block was added
-        long long foldedInto = -1;    // record the block was folded into
-        std::size_t foldedBodyLength = 0;
-        bool produced = false;        // the block produced a record of its own
-    };
-
     // A save in the making (see SaveWhileLoading). It belongs to one session: a
     // copy of the session starts without one.
     struct SaveStream;
@@ -141,7 +134,14 @@ private:
         ~OwnSaveStream();
     };
 
+    // One read and one save in the making, with the steps they go through.
+    struct ReadRun;
+    struct SaveRun;
+
     LoadResult ReadFrom(const std::string& fileName, std::uint64_t startOffset, bool full);
+    // Tries the password until `opens` says it fits, asking for one while there
+    // is none; false when the person gave up or after three wrong ones (shown).
+    bool TryPasswords(const std::function<bool()>& opens);
     // Writes the records that can no longer change to a save begun early.
     void FeedSaveStream(sys::InputFile& in);
     // Creates the temporary file of a save; false when it cannot, which is shown
@@ -177,7 +177,7 @@ private:
     void RememberWritten(const std::string& realTarget, std::uint64_t writtenBytes, std::uint64_t tailOffset);
 
     SessionUi& ui_;
-    Tail tail_;
+    ReadTail tail_;
     Written written_;
     bool endedOnLineEnd_ = true;
     std::uint64_t resumeOffset_ = 0;  // where a half-written line before any block starts
