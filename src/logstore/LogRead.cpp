@@ -35,7 +35,8 @@ LineKernel KernelOf(const ReadTuning& tuning) {
 
 }  // namespace
 
-void SetReadTuning(const ReadTuning& tuning) { g_tuning = tuning; }
+ScopedReadTuning::ScopedReadTuning(const ReadTuning& tuning) : before_(g_tuning) { g_tuning = tuning; }
+ScopedReadTuning::~ScopedReadTuning() { g_tuning = before_; }
 
 // One read of the log: the state it keeps from opening the file to the last
 // record taken in.

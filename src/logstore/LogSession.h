@@ -192,8 +192,9 @@ private:
     OwnSaveStream saveStream_;  // begun by SaveWhileLoading
 };
 
-// How reading cuts a file into blocks. Only tests and fuzzing change it, to check
-// the fast paths against the plain ones; the defaults are what the program uses.
+// How reading cuts a file into blocks. Only tests and fuzzing change it, through
+// a ScopedReadTuning, to check the fast paths against the plain ones; the
+// defaults are what the program uses.
 struct ReadTuning {
     bool lineByLine = false;            // look at every line, not 64 bytes at a time
     std::size_t splitAbove = 1u << 20;  // stretches this long are shared by two threads
@@ -201,7 +202,17 @@ struct ReadTuning {
     std::size_t mapStep = 256u << 20;    // how much of a mapping the scanner takes at a time
     bool narrowVectors = false;          // sixteen-byte vectors even where wider ones are there
 };
-void SetReadTuning(const ReadTuning& tuning);
+// Reads use `tuning` while this lives; the tuning before comes back after.
+class ScopedReadTuning {
+public:
+    explicit ScopedReadTuning(const ReadTuning& tuning);
+    ~ScopedReadTuning();
+    ScopedReadTuning(const ScopedReadTuning&) = delete;
+    ScopedReadTuning& operator=(const ScopedReadTuning&) = delete;
+
+private:
+    ReadTuning before_;
+};
 
 // Whether closing the program should save the log encrypted: only the last
 // record decides, since the messenger appends at the end.
