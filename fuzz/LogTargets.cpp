@@ -260,12 +260,12 @@ bool CompareReads(std::string_view input) {
     for (const ReadTuning& tuning :
          {ReadTuning{true, SIZE_MAX, UINT64_MAX, 0}, ReadTuning{false, 1, 1, 1 + input.size() / 3},
           ReadTuning{false, 1, 1, 1 + input.size() / 2, true}}) {
-        SetReadTuning(tuning);
+        std::optional<ScopedReadTuning> tuned(std::in_place, tuning);
         GiveUpUi otherUi;
         LogSession other(otherUi);
         other.SaveWhileLoading(earlyPath, WriteOptions{});
         other.LoadLog(wholePath, 0);
-        SetReadTuning(ReadTuning{});
+        tuned.reset();
         if (other.LoadedSize != whole.LoadedSize || other.records.size() != whole.records.size()) return false;
         if (other.WriteLog(earlyPath, WriteOptions{}) != saved) return false;
         // Both saved: the same records, down to the key a save leaves with them.

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "logstore/LogData.h"
+#include "logstore/ReadPlan.h"
 #include "logstore/SessionUi.h"
 #include "platform/FileSystem.h"
 #include "platform/ReplaceFile.h"
@@ -121,15 +123,6 @@ public:
     bool EndedOnLineEnd() const { return endedOnLineEnd_; }
 
 private:
-    struct Tail {
-        bool valid = false;
-        std::uint64_t offset = 0;     // where the last block of the last read starts
-        std::size_t recordCount = 0;  // records before that block was added
-        long long foldedInto = -1;    // record the block was folded into
-        std::size_t foldedBodyLength = 0;
-        bool produced = false;        // the block produced a record of its own
-    };
-
     // A save in the making (see SaveWhileLoading). It belongs to one session: a
     // copy of the session starts without one.
     struct SaveStream;
@@ -141,7 +134,14 @@ private:
         ~OwnSaveStream();
     };
 
+    // One read and one save in the making, with the steps they go through.
+    struct ReadRun;
+    struct SaveRun;
+
     LoadResult ReadFrom(const std::string& fileName, std::uint64_t startOffset, bool full);
+    // Tries the password until `opens` says it fits, asking for one while there
+    // is none; false when the person gave up or after three wrong ones (shown).
+    bool TryPasswords(const std::function<bool()>& opens);
     // Writes the records that can no longer change to a save begun early.
     void FeedSaveStream(sys::InputFile& in);
     // Creates the temporary file of a save; false when it cannot, which is shown
@@ -177,7 +177,7 @@ private:
     void RememberWritten(const std::string& realTarget, std::uint64_t writtenBytes, std::uint64_t tailOffset);
 
     SessionUi& ui_;
-    Tail tail_;
+    ReadTail tail_;
     Written written_;
     bool endedOnLineEnd_ = true;
     std::uint64_t resumeOffset_ = 0;  // where a half-written line before any block starts
@@ -192,8 +192,9 @@ private:
     OwnSaveStream saveStream_;  // begun by SaveWhileLoading
 };
 
-// How reading cuts a file into blocks. Only tests and fuzzing change it, to check
-// the fast paths against the plain ones; the defaults are what the program uses.
+// How reading cuts a file into blocks. Only tests and fuzzing change it, through
+// a ScopedReadTuning, to check the fast paths against the plain ones; the
+// defaults are what the program uses.
 struct ReadTuning {
     bool lineByLine = false;            // look at every line, not 64 bytes at a time
     std::size_t splitAbove = 1u << 20;  // stretches this long are shared by two threads
@@ -201,7 +202,17 @@ struct ReadTuning {
     std::size_t mapStep = 256u << 20;    // how much of a mapping the scanner takes at a time
     bool narrowVectors = false;          // sixteen-byte vectors even where wider ones are there
 };
-void SetReadTuning(const ReadTuning& tuning);
+// Reads use `tuning` while this lives; the tuning before comes back after.
+class ScopedReadTuning {
+public:
+    explicit ScopedReadTuning(const ReadTuning& tuning);
+    ~ScopedReadTuning();
+    ScopedReadTuning(const ScopedReadTuning&) = delete;
+    ScopedReadTuning& operator=(const ScopedReadTuning&) = delete;
+
+private:
+    ReadTuning before_;
+};
 
 // Whether closing the program should save the log encrypted: only the last
 // record decides, since the messenger appends at the end.

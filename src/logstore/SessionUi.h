@@ -8,6 +8,9 @@
 
 namespace qx {
 
+// A file's name as messages show it.
+inline std::string Bracketed(const std::string& path) { return "[" + path + "]"; }
+
 // What one showing of the password dialog returned.
 struct PasswordEntry {
     std::string first;

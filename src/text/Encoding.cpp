@@ -1,62 +1,54 @@
-#include "Encoding.h"
+#include "text/Encoding.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <stdexcept>
+
+#include "platform/Charset.h"
 
 namespace qx {
 namespace {
 
-// iconv descriptors are costly to open; keep one per direction per thread.
+// Converters are costly to open; keep one per direction per thread.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
-        }
-    }
-    ~Converter() { iconv_close(cd_); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
+    Converter(const char* to, const char* from) : cd_(to, from) {}
 
     // Converts in; on an invalid or unconvertible sequence calls onBad(pos) which
     // returns how many input bytes to skip (0 = give up).
     template <typename OnBad>
     bool Run(std::string_view in, std::string& out, OnBad&& onBad) {
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        cd_.Reset();
         out.clear();
         out.reserve(in.size() * 3 / 2 + 8);
-        char* src = const_cast<char*>(in.data());
+        const char* src = in.data();
         std::size_t srcLeft = in.size();
         char buf[4096];
         while (srcLeft > 0) {
             char* dst = buf;
             std::size_t dstLeft = sizeof buf;
-            std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            const sys::CharsetConverter::Step r = cd_.Convert(src, srcLeft, dst, dstLeft);
             out.append(buf, static_cast<std::size_t>(dst - buf));
-            if (r == static_cast<std::size_t>(-1)) {
-                if (errno == E2BIG) continue;
-                // EILSEQ or EINVAL (incomplete sequence at the end)
+            if (r == sys::CharsetConverter::Step::OutputFull) continue;
+            if (r == sys::CharsetConverter::Step::BadInput) {
+                // Invalid, or incomplete at the end.
                 std::size_t skip = onBad(out, static_cast<std::size_t>(src - in.data()));
                 if (skip == 0) return false;
                 skip = std::min(skip, srcLeft);
                 src += skip;
                 srcLeft -= skip;
-                iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+                cd_.Reset();
             }
         }
         char* dst = buf;
         std::size_t dstLeft = sizeof buf;
-        iconv(cd_, nullptr, nullptr, &dst, &dstLeft);
+        cd_.Finish(dst, dstLeft);
         out.append(buf, static_cast<std::size_t>(dst - buf));
         return true;
     }
 
 private:
-    iconv_t cd_;
+    sys::CharsetConverter cd_;
 };
 
 Converter& ToCp932() {

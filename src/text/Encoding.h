@@ -1,4 +1,4 @@
-// Conversions between cp932 and UTF-8 (the one place that talks to iconv).
+// Conversions between cp932 and UTF-8.
 #pragma once
 
 #include <string>

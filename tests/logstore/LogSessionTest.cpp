@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <optional>
 #include <sys/stat.h>
 
 #include "TestSupport.h"
@@ -171,11 +173,11 @@ TEST_F(Reading, LargeFilesReadAlikeEveryWay) {
          {ReadTuning{true, SIZE_MAX, UINT64_MAX, 0}, ReadTuning{false, 1, 1, 999},
           ReadTuning{false, 1, 1, 3u << 20}, ReadTuning{false, 1u << 20, 1u << 20, 1u << 20},
           ReadTuning{false, 1u << 20, 1u << 20, 1u << 20, true}}) {
-        SetReadTuning(tuning);
+        std::optional<ScopedReadTuning> tuned(std::in_place, tuning);
         ScriptedUi otherUi;
         LogSession other(otherUi);
         const bool ok = other.LoadLog(log, 0).ok();
-        SetReadTuning(ReadTuning{});
+        tuned.reset();
         ASSERT_TRUE(ok);
         EXPECT_EQ(Snapshot(other), expected) << "line by line: " << tuning.lineByLine;
     }
@@ -217,12 +219,12 @@ TEST_F(Reading, EncryptedHeadersOpenInEveryPartWithOnePrompt) {
     ASSERT_EQ(s.WriteLog(encrypted, o), WriteStatus::Written);
 
     for (const ReadTuning& tuning : {ReadTuning{}, ReadTuning{false, 1, 1, 999}, ReadTuning{true, SIZE_MAX, UINT64_MAX, 0}}) {
-        SetReadTuning(tuning);
+        std::optional<ScopedReadTuning> tuned(std::in_place, tuning);
         ScriptedUi otherUi;
         otherUi.answers.push_back(PasswordEntry{"pw", ""});
         LogSession other(otherUi);
         const bool ok = other.LoadLog(encrypted, 0).ok();
-        SetReadTuning(ReadTuning{});
+        tuned.reset();
         ASSERT_TRUE(ok);
         EXPECT_EQ(otherUi.asked.size(), 1u);
         ASSERT_EQ(other.records.size(), expected.size());
@@ -238,12 +240,12 @@ TEST_F(Reading, EncryptedHeadersOpenInEveryPartWithOnePrompt) {
 
 TEST_F(Reading, ALogCutShortUnderItsMappingReadsAsZerosAndIsReadAgain) {
     // Read through a mapping of the file, then another program empties the file.
-    SetReadTuning(ReadTuning{false, 1u << 20, 1, 1u << 20});
+    std::optional<ScopedReadTuning> tuned(std::in_place, ReadTuning{false, 1u << 20, 1, 1u << 20});
     std::string text;
     while (text.size() < (64u << 10)) text += kA + kB;
     WriteFile(log, text);
     const bool ok = s.LoadLog(log, 0).ok();
-    SetReadTuning(ReadTuning{});
+    tuned.reset();
     ASSERT_TRUE(ok);
     ASSERT_FALSE(s.records.empty());
     ASSERT_EQ(truncate(log.c_str(), 0), 0);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -351,10 +353,10 @@ TEST_F(Writing, ASaveBegunWhileLoadingWritesTheSameFile) {
         for (const ReadTuning& tuning : {ReadTuning{}, ReadTuning{false, 1, 1, 999}}) {
             SCOPED_TRACE(std::string(c.name) + (tuning.mapStep == 999 ? ", in small steps" : ""));
             WriteFile(log, c.bytes);
-            SetReadTuning(tuning);
+            std::optional<ScopedReadTuning> tuned(std::in_place, tuning);
             const EarlySaveRun plain = LoadAndSave(log, out, false);
             const EarlySaveRun early = LoadAndSave(log, out, true);
-            SetReadTuning(ReadTuning{});
+            tuned.reset();
             ASSERT_GT(plain.bytes.size(), 2u << 20);
             EXPECT_TRUE(plain.bytes == early.bytes) << "the same bytes";
             EXPECT_EQ(early.begunEarly, c.begunEarly);

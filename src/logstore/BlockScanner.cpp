@@ -1,0 +1,301 @@
+#include "logstore/BlockScanner.h"
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
+#include <algorithm>
+#include <cstring>
+
+#include "logstore/TextArena.h"
+#include "platform/Bytes.h"
+#include "platform/Processor.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+namespace qx {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+#if defined(__SSE2__)
+// Sixty-four bytes of text as bits: line feeds, CRs, "=" and bytes above 0x7F.
+struct LineBits {
+    std::uint64_t nl, cr, eq, hi;
+};
+
+// With sixteen-byte vectors, as on any processor of this kind.
+struct NarrowLineBits {
+    [[gnu::always_inline]] static inline LineBits Of(const unsigned char* w) {
+        LineBits b{0, 0, 0, 0};
+        for (int k = 0; k < 4; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 16 * k));
+            const int shift = 16 * k;
+            b.nl |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))))}
+                    << shift;
+            b.cr |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))))}
+                    << shift;
+            b.eq |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('='))))}
+                    << shift;
+            b.hi |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(v))} << shift;
+        }
+        return b;
+    }
+};
+
+#if defined(QX_WIDE_VECTORS)
+// With 64-byte vectors: one load and a compare for each kind.
+struct WideLineBits {
+    __attribute__((target("avx512f,avx512bw"))) static LineBits Of(const unsigned char* w) {
+        const __m512i v = _mm512_loadu_si512(w);
+        return {_mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n')), _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\r')),
+                _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('=')), _mm512_movepi8_mask(v)};
+    }
+};
+#endif
+#endif
+
+}  // namespace
+
+void BlockScanner::Finish(std::size_t endIndex) {
+    if (!inBlocks) return;
+    if (blockClean) {
+        if (endIndex > blockBegin) {
+            pending.push_back({blockOffset, blockBegin, endIndex - blockBegin, -1, blockCrLf});
+        }
+    } else if (!blockCopy.empty()) {
+        copies.push_back(std::move(blockCopy));
+        blockCopy.clear();
+        pending.push_back({blockOffset, 0, 0, static_cast<int>(copies.size()) - 1, false});
+    }
+}
+
+void BlockScanner::Line(std::size_t ls, std::size_t contentEnd, bool crlf, bool mayOpenBlock) {
+    std::string_view line(base + ls, contentEnd - ls);
+    bool changed = !crlf;
+    const bool ownCr = std::memchr(line.data(), '\r', line.size()) != nullptr;
+    if (!IsAscii(line)) {
+        converted.assign(line);
+        if (ConvertUtf8LineInPlace(converted)) {
+            line = converted;
+            changed = true;
+        }
+    }
+    if (mayOpenBlock && IsTopSeparator(line)) {
+        Finish(ls);
+        StartBlock(ls, !changed);
+        if (!blockClean) {
+            blockCopy.assign(line);
+            blockCopy.append(kCrLf);
+        }
+        if (ownCr) blockCrLf = false;
+    } else if (inBlocks) {
+        if (ownCr) blockCrLf = false;
+        if (blockClean && changed) {
+            blockClean = false;
+            blockCopy.assign(base + blockBegin, ls - blockBegin);
+        }
+        if (!blockClean) {
+            blockCopy.append(line);
+            blockCopy.append(kCrLf);
+        }
+    }
+}
+
+void BlockScanner::StartBlock(std::size_t ls, bool clean) {
+    inBlocks = true;
+    blockOffset = baseOffset + ls;
+    blockBegin = ls;
+    blockClean = clean;
+    blockCrLf = true;
+}
+
+void BlockScanner::LineTo(std::size_t ls, std::size_t nl) {
+    const bool crlf = nl > ls && base[nl - 1] == '\r';
+    Line(ls, crlf ? nl - 1 : nl, crlf);
+}
+
+void BlockScanner::Lines(std::size_t from, std::size_t to) {
+#if defined(__SSE2__)
+    if (kernel != LineKernel::Plain) {
+        FastLines(from, to);
+        return;
+    }
+#endif
+    SlowLines(from, to);
+}
+
+void BlockScanner::SlowLines(std::size_t from, std::size_t to) {
+    while (from < to) {
+        const char* nlp = static_cast<const char*>(std::memchr(base + from, '\n', to - from));
+        const std::size_t nl = static_cast<std::size_t>(nlp - base);
+        LineTo(from, nl);
+        from = nl + 1;
+    }
+}
+
+#if defined(__SSE2__)
+template <typename Bits>
+[[gnu::always_inline]] inline void BlockScanner::FastLinesWith(std::size_t from, std::size_t to) {
+    std::size_t pos = from;        // where the next window starts
+    std::size_t lineStart = from;  // start of the line pos is in
+    bool highSeen = false;         // that line's first high byte was looked at
+    alignas(16) unsigned char tail[64];
+    while (pos < to) {
+        if (inBlocks && !blockClean) {
+            const char* nlp = static_cast<const char*>(std::memchr(base + pos, '\n', to - pos));
+            const std::size_t nl = static_cast<std::size_t>(nlp - base);
+            LineTo(lineStart, nl);
+            pos = lineStart = nl + 1;
+            highSeen = false;
+            continue;
+        }
+        const std::size_t avail = to - pos;
+        const unsigned char* w = reinterpret_cast<const unsigned char*>(base + pos);
+        std::uint64_t valid = ~std::uint64_t{0};
+        if (avail < 64) {
+            std::memset(tail, 0, sizeof tail);
+            std::memcpy(tail, w, avail);
+            w = tail;
+            valid = (std::uint64_t{1} << avail) - 1;
+        }
+        const LineBits bits = Bits::Of(w);
+        std::uint64_t nlm = bits.nl, crm = bits.cr, eqm = bits.eq, him = bits.hi;
+        nlm &= valid;
+        crm &= valid;
+        eqm &= valid;
+        him &= valid;
+        const std::uint64_t starts = (nlm << 1) | (pos == lineStart ? 1u : 0u);
+        const std::uint64_t crBefore = (crm << 1) | (pos > lineStart && base[pos - 1] == '\r' ? 1u : 0u);
+        // A CR with no LF behind it; the range ends in an LF, so a CR in its
+        // last window always has its next byte in the window.
+        const bool lfNext = pos + 64 < to && base[pos + 64] == '\n';
+        const std::uint64_t lfBehind = (nlm >> 1) | (lfNext ? std::uint64_t{1} << 63 : 0);
+        std::uint64_t events = (starts & eqm) | (nlm & ~crBefore) | (crm & ~lfBehind);
+        // The first high byte of each line.
+        std::uint64_t high = him;
+        if (highSeen) high &= nlm ? ~((nlm & -nlm) * 2 - 1) : 0;
+        bool highOpen = false;
+        while (high) {
+            const int p = __builtin_ctzll(high);
+            const unsigned char b = w[p];
+            if (b >= 0xC2 && b <= 0xF4) {
+                const unsigned char next = static_cast<unsigned char>(base[pos + static_cast<std::size_t>(p) + 1]);
+                if (next >= 0x80 && next <= 0xBF) events |= std::uint64_t{1} << p;
+            }
+            const std::uint64_t after = p == 63 ? 0 : nlm & ~((std::uint64_t{2} << p) - 1);
+            if (!after) {
+                highOpen = true;
+                break;
+            }
+            const std::uint64_t through = (after & -after) * 2 - 1;  // up to that line feed
+            high &= ~through;
+        }
+        if (!events) {
+            if (nlm) lineStart = pos + 64 - static_cast<std::size_t>(__builtin_clzll(nlm));
+            highSeen = highOpen || (!nlm && highSeen);
+            pos += std::min<std::size_t>(avail, 64);
+            continue;
+        }
+        // The line of the first event goes through Line(); go on behind it.
+        const int e = __builtin_ctzll(events);
+        const std::uint64_t below = nlm & ((std::uint64_t{1} << e) - 1);
+        const std::size_t ls = below ? pos + 64 - static_cast<std::size_t>(__builtin_clzll(below)) : lineStart;
+        const std::uint64_t atOrAfter = nlm & ~((std::uint64_t{1} << e) - 1);
+        std::size_t nl;
+        if (atOrAfter) {
+            nl = pos + static_cast<std::size_t>(__builtin_ctzll(atOrAfter));
+        } else {
+            const std::size_t from2 = pos + static_cast<std::size_t>(e);
+            nl = static_cast<std::size_t>(
+                static_cast<const char*>(std::memchr(base + from2, '\n', to - from2)) - base);
+        }
+        LineTo(ls, nl);
+        pos = lineStart = nl + 1;
+        highSeen = false;
+    }
+}
+
+// Most lines need nothing: a line inside a block read as it stands that ends
+// in CR LF and is not UTF-8, or any line outside a block but a separator.
+// Sixty-four bytes at a time, only these lines go through Line():
+//  - a line starting with "=" (a separator, or a line that converts to one);
+//  - a line ending in a bare LF, or holding a CR that is not part of CR LF;
+//  - a line whose first byte above 0x7F could start UTF-8 (0xC2..0xF4 followed
+//    by 0x80..0xBF); any other such line is no UTF-8 and stays as it is.
+// Inside a block already being copied, every line goes through Line().
+void BlockScanner::FastLines(std::size_t from, std::size_t to) {
+#if defined(QX_WIDE_VECTORS)
+    if (kernel == LineKernel::Wide && sys::HasWideVectors()) {
+        FastLinesWide(from, to);
+        return;
+    }
+#endif
+    FastLinesWith<NarrowLineBits>(from, to);
+}
+
+#if defined(QX_WIDE_VECTORS)
+__attribute__((target("avx512f,avx512bw"))) void BlockScanner::FastLinesWide(std::size_t from, std::size_t to) {
+    FastLinesWith<WideLineBits>(from, to);
+}
+#endif
+#endif
+
+void BlockScanner::Build(const RecordStore& store, const std::string& password) {
+    built.reserve(pending.size());
+    const std::shared_ptr<const void> none;
+    std::shared_ptr<const void> owner;
+    for (std::size_t i = built.size(); i < pending.size(); ++i) {
+        const bool inPlace = pending[i].copy < 0;
+        if (inPlace && !owner) {
+            store.arena->Keep(store.storage);
+            owner = store.arena;
+        }
+        LogData& r = built.emplace_back(Text(i), inPlace ? owner : none, inPlace && pending[i].crlf,
+                                        inPlace ? store.arena.get() : nullptr, store.memo);
+        if (r.HeaderMode() == kModeEncrypted && !password.empty()) {
+            r.OpenHeader(password, inPlace ? store.arena.get() : nullptr, store.memo);
+        }
+    }
+}
+
+void BlockScanner::LinesAndBuild(std::size_t from, std::size_t to, const RecordStore& store,
+                                 const std::string& password) {
+    constexpr std::size_t kPiece = 256 << 10;
+    built.reserve(built.size() + (to - from) / 256 + 16);
+    while (from < to) {
+        std::size_t end = to;
+        if (to - from > kPiece) {
+            const void* nl = std::memchr(base + from + kPiece - 1, '\n', to - (from + kPiece - 1));
+            end = static_cast<std::size_t>(static_cast<const char*>(nl) - base) + 1;
+        }
+        Lines(from, end);
+        Build(store, password);
+        from = end;
+    }
+}
+
+// Where a part of [from, to) may start for a second scanner: the start of a top
+// separator line at or after `from` whose line ends before `to`, or `to`.
+std::size_t NextSeparatorLine(const char* base, std::size_t from, std::size_t to) {
+    static constexpr char kNeedle[] = "\n====================================";  // LF and 36 "="
+    const std::size_t needle = sizeof kNeedle - 1;
+    std::size_t at = from > 0 ? from - 1 : 0;
+    while (to - at > needle) {
+        const char* hit = sys::FindBytes(base + at, to - at, kNeedle, needle);
+        if (!hit) return to;
+        const std::size_t ls = static_cast<std::size_t>(hit - base) + 1;
+        // 36 "=", one more byte, then the line end: CR LF, or LF.
+        const std::size_t mark = ls + 36;
+        if (mark + 1 < to && base[mark] != '\n') {
+            const bool lf = base[mark + 1] == '\n';
+            const bool crlf = mark + 2 < to && base[mark + 1] == '\r' && base[mark + 2] == '\n';
+            if ((lf && base[mark] != '\r') || crlf) return ls;
+        }
+        at = ls;
+    }
+    return to;
+}
+
+}  // namespace qx
