@@ -8,7 +8,7 @@ QX_PACKAGES=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev libssl-dev
     libclang-rt-14-dev
     qt6-base-dev qt6-charts-dev libqt6svg6-dev qt6-l10n-tools
-    fonts-noto-cjk xvfb xauth
+    fonts-noto-cjk xvfb xauth poppler-utils
 )
 
 qx_install_deps() {
