@@ -31,6 +31,8 @@
 #include "ui/CopyCommands.h"
 #include "ui/EditCommands.h"
 #include "ui/FindCommands.h"
+#include "ui/GraphCommands.h"
+#include "ui/PrintCommands.h"
 #include "ui/MessageWindowCommands.h"
 #include "ui/MessageList.h"
 #include "ui/MessageListModel.h"
@@ -204,6 +206,8 @@ void TForm1::ConnectCommands() {
     find_ = std::make_unique<FindCommands>(context, this);
     msgForm_ = std::make_unique<MessageWindowCommands>(context, this);
     send_ = std::make_unique<SendCommands>(context, SystemMessengerBridge());
+    graph_ = std::make_unique<GraphCommands>(context, this);
+    print_ = std::make_unique<PrintCommands>(context, this);
 
     // The edit menu and the pop-ups recompute the command state before they open.
     connect(commands_->mnuEdit, &QMenu::aboutToShow, this, &TForm1::UpdateCommandState);

@@ -27,6 +27,8 @@ class CommandSet;
 class CopyCommands;
 class EditCommands;
 class FindCommands;
+class GraphCommands;
+class PrintCommands;
 class MessageWindowCommands;
 class MessageList;
 class NavigateCommands;
@@ -120,6 +122,8 @@ public:
     FindCommands* Finding() const { return find_.get(); }
     MessageWindowCommands* MessageWindows() const { return msgForm_.get(); }
     SendCommands* Sending() const { return send_.get(); }
+    GraphCommands* Graph() const { return graph_.get(); }
+    PrintCommands* Printing() const { return print_.get(); }
     QAction* Action(const QString& name) const;
     TForm2* Form2 = nullptr;
     TForm3* Form3 = nullptr;
@@ -169,6 +173,8 @@ private:
     std::unique_ptr<FindCommands> find_;
     std::unique_ptr<MessageWindowCommands> msgForm_;
     std::unique_ptr<SendCommands> send_;
+    std::unique_ptr<GraphCommands> graph_;
+    std::unique_ptr<PrintCommands> print_;
     bool busy_ = false;
     std::vector<std::string> history_;
     QString dialogFilter_;
@@ -177,7 +183,6 @@ private:
     int findWindow_[4] = {0, 0, 500, 300};
     std::vector<std::string> findStrings_;
     bool regEx_ = false;
-    bool dispValue_ = false;
     bool shown_ = false;
     bool closing_ = false;
 };

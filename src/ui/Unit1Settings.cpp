@@ -25,6 +25,7 @@
 #include "ui/ColourBox.h"
 #include "ui/CommandSet.h"
 #include "ui/FindCommands.h"
+#include "ui/GraphCommands.h"
 #include "ui/LanguageApplier.h"
 #include "ui/MessageList.h"
 #include "ui/MessageListModel.h"
@@ -188,7 +189,7 @@ void TForm1::ReadSettings() {
     tsSetting->chkHeaderEncode->setChecked(s.headerEncode);
     tsSetting->chkToolTipDisp->setChecked(s.toolTipDisp);
     chkToolTipDispClick();
-    dispValue_ = s.dispValue;
+    graph_->LoadSettings(s.dispValue);
 
     history_ = s.history;
     RefreshHistoryMenu();
@@ -236,7 +237,7 @@ void TForm1::WriteSettings() {
     s.multiStr = PreviewSkipPrefix;
     s.headerEncode = tsSetting->chkHeaderEncode->isChecked();
     s.toolTipDisp = tsSetting->chkToolTipDisp->isChecked();
-    s.dispValue = dispValue_;
+    s.dispValue = graph_->DispValue();
     s.history = history_;
     s.findStrings = findStrings_;
     for (const QString& m : tsSetting->QuoteMarks()) s.quoteMarks.push_back(ToCp932(m));

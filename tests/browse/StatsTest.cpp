@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "BrowseSupport.h"
+#include "browse/HelpFile.h"
 #include "browse/MessageStats.h"
+
+#include <algorithm>
 
 namespace qx::test {
 namespace {
@@ -54,6 +57,47 @@ TEST(CountMessages, EmptyLogAndEmptyNames) {
     const GraphData g = CountMessages(recs, kGraphByUser, false);
     EXPECT_EQ(g.labels, V{""});
     EXPECT_EQ(g.counts, C{2});
+}
+
+TEST(CountMessages, EveryAddresseeCountsButTheMessageHasOneDate) {
+    const std::vector<LogData> recs = {
+        ToMany({"dave (pc4)", "erin (pc5)", "frank (pc6)"}, "Tue Mar  2 08:00:00 2010")};
+    EXPECT_EQ(CountMessages(recs, kGraphByUser, false).labels, (V{"dave", "erin", "frank"}));
+    EXPECT_EQ(CountMessages(recs, kGraphByUser, false).counts, (C{1, 1, 1}));
+    EXPECT_EQ(CountMessages(recs, kGraphByHost, false).counts, (C{1, 1, 1}));
+    EXPECT_EQ(CountMessages(recs, kGraphByDate, false).counts, C{1});
+    EXPECT_EQ(CountMessages(recs, kGraphByMonth, true).labels, V{"2010/03"});
+}
+
+TEST(HelpFilePath, LooksBesideTheProgramThenInTheDataFolder) {
+    struct Case {
+        std::string language;
+        bool compiled;
+        std::vector<std::string> files;
+        std::string expected;
+    };
+    const std::string chm = "/opt/qx/bin/Quillorix.chm";
+    const std::string here = "/opt/qx/bin/help/jpn/index.html";
+    const std::string hereEng = "/opt/qx/bin/help/eng/index.html";
+    const std::string shared = "/opt/qx/share/quillorix/help/jpn/index.html";
+    const std::string sharedEng = "/opt/qx/share/quillorix/help/eng/index.html";
+    const std::vector<Case> cases = {
+        {"jpn", false, {here, shared}, here},
+        {"jpn", false, {shared, hereEng}, shared},
+        {"eng", false, {here, sharedEng}, sharedEng},
+        {"jpn", false, {hereEng}, hereEng},  // no Japanese pages: the English ones
+        {"jpn", false, {}, ""},
+        {"jpn", false, {chm}, ""},
+        {"jpn", true, {chm, here}, chm},
+        {"jpn", true, {here, "/opt/qx/share/quillorix/Quillorix.chm"}, ""},  // only beside it
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        auto isFile = [&](const std::string& p) {
+            return std::find(c.files.begin(), c.files.end(), p) != c.files.end();
+        };
+        EXPECT_EQ(HelpFilePath("/opt/qx/bin", c.language, c.compiled, isFile), c.expected);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,24 @@
+#include "browse/HelpFile.h"
+
+#include "settings/SettingsPaths.h"
+
+namespace qx {
+
+std::string HelpFilePath(std::string_view exeFolder, std::string_view languageCode, bool compiledHelp,
+                         const std::function<bool(const std::string&)>& isFile) {
+    if (compiledHelp) {
+        const std::string chm = JoinPath(exeFolder, kHelpFileName);
+        return isFile(chm) ? chm : std::string();
+    }
+    const std::vector<std::string> folders = DataFolders(exeFolder);
+    for (std::string_view language : {languageCode, std::string_view("eng")}) {
+        for (const std::string& folder : folders) {
+            const std::string page =
+                JoinPath(JoinPath(JoinPath(folder, "help"), language), "index.html");
+            if (isFile(page)) return page;
+        }
+    }
+    return std::string();
+}
+
+}  // namespace qx
