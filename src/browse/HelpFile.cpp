@@ -10,13 +10,10 @@ std::string HelpFilePath(std::string_view exeFolder, std::string_view languageCo
         const std::string chm = JoinPath(exeFolder, kHelpFileName);
         return isFile(chm) ? chm : std::string();
     }
-    const std::vector<std::string> folders = DataFolders(exeFolder);
     for (std::string_view language : {languageCode, std::string_view("eng")}) {
-        for (const std::string& folder : folders) {
-            const std::string page =
-                JoinPath(JoinPath(JoinPath(folder, "help"), language), "index.html");
-            if (isFile(page)) return page;
-        }
+        const std::string page = DataFilePath(
+            exeFolder, JoinPath(JoinPath("help", language), "index.html"), isFile);
+        if (isFile(page)) return page;
     }
     return std::string();
 }
