@@ -12,7 +12,7 @@ QX_PACKAGES=(
     librsvg2-bin desktop-file-utils appstream man-db bash-completion file
     dpkg-dev lintian
     g++-mingw-w64-x86-64-posix mingw-w64 wine wine64
-    poppler-utils
+    poppler-utils libxcb1-dev
 )
 
 qx_install_deps() {

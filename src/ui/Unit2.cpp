@@ -1,5 +1,7 @@
 #include "ui/Unit2.h"
 
+#include "ui/WindowFrame.h"
+
 #include <algorithm>
 
 #include <QCloseEvent>
@@ -20,6 +22,11 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setGeometry(0, 8, 390, 16);
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    AskTitleOnlyFrame(this);
+    QDialog::showEvent(event);
 }
 
 void TForm2::Begin(const QString& caption) {

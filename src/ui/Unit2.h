@@ -24,6 +24,7 @@ public:
     QProgressBar* ProgressBar1 = nullptr;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 };

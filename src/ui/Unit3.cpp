@@ -1,6 +1,9 @@
 #include "ui/Unit3.h"
 
+#include "ui/WindowFrame.h"
+
 #include <QCloseEvent>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -63,6 +66,7 @@ void TForm3::reject() {
 }
 
 void TForm3::showEvent(QShowEvent* event) {
+    AskTitleOnlyFrame(this);
     QDialog::showEvent(event);
     // Centred once. A top-level window is moved by its frame once the frame is
     // known, so centring it again at every showing slid it down by the title bar.
@@ -71,6 +75,17 @@ void TForm3::showEvent(QShowEvent* event) {
         if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
     }
     edtPassword->setFocus();
+}
+
+void TForm3::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Some window managers give every dialog a minimise button whatever it asks
+    // for. Minimised on its own, the dialog would leave a window that answers
+    // nothing and nothing to click, so it comes straight back.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+        const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+        if (!owner || !owner->isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
 }
 
 void TForm3::closeEvent(QCloseEvent* event) {

@@ -10,6 +10,7 @@
 #include "ui/Icons.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
+#include "ui/WindowFrame.h"
 
 namespace qx::ui::test {
 namespace {
@@ -66,6 +67,44 @@ TEST(PasswordDialog, DifferingEntriesAreAskedAgain) {
     EXPECT_EQ(w->Session().CurrentPassword, "three");
     EXPECT_EQ(w->Form3->lblPassword->text(),
               QString::fromUtf8("パスワード"));
+}
+
+TEST(PasswordDialog, MinimisedOnItsOwnItComesBack) {
+    // Window managers that draw a minimise button on every dialog would
+    // otherwise hide the one window that can go on.
+    TForm3 form;
+    form.show();
+    form.setWindowState(Qt::WindowMinimized);
+    EXPECT_FALSE(form.windowState() & Qt::WindowMinimized);
+    form.hide();
+}
+
+TEST(WindowFrame, MotifHintsNameOnlyWhatIsAskedFor) {
+    struct Case {
+        FrameRequest request;
+        std::uint32_t functions;
+        std::uint32_t decorations;
+    };
+    const Case cases[] = {
+        // title and border, movable: the password and progress windows
+        {FrameRequest{}, 0x04, 0x0A},
+        // nothing at all may be done with it
+        {FrameRequest{false, false, false, false, false, false}, 0x00, 0x0A},
+        {FrameRequest{true, true, false, false, false, false}, 0x06, 0x0E},
+        {FrameRequest{true, false, true, false, false, false}, 0x0C, 0x2A},
+        {FrameRequest{true, false, false, true, false, false}, 0x14, 0x4A},
+        {FrameRequest{true, false, false, false, true, false}, 0x24, 0x0A},
+        {FrameRequest{true, false, false, false, false, true}, 0x04, 0x1A},
+    };
+    for (const Case& c : cases) {
+        const MotifHints h = MotifHintsFor(c.request);
+        // Both fields are always named, so that a manager never falls back to all of them.
+        EXPECT_EQ(h.flags, 0x3u);
+        EXPECT_EQ(h.functions, c.functions);
+        EXPECT_EQ(h.decorations, c.decorations);
+        EXPECT_EQ(h.inputMode, 0);
+        EXPECT_EQ(h.status, 0u);
+    }
 }
 
 TEST(ProgressWindow, MovesInWholePercentsThroughLoadingAndTreeMaking) {
