@@ -1,6 +1,7 @@
 #include "browse/HitRows.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <numeric>
 #include <string>
@@ -12,7 +13,25 @@ namespace qx {
 namespace {
 
 bool Digits(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    for (char c : s)
+        if (static_cast<unsigned char>(c - '0') > 9) return false;
+    return true;
+}
+
+// Runs make(from, to) over [0, n), shared with a second thread when n is large
+// enough for that to pay: the records of the hits are far apart in memory, and
+// two threads wait for them in parallel.
+template <typename Make>
+void ForHalves(std::size_t n, Make make) {
+    if (n < 4096) {
+        make(std::size_t{0}, n);
+        return;
+    }
+    const std::size_t half = n / 2;
+    sys::BackgroundJob helper;
+    helper.Start([&] { make(half, n); });
+    make(std::size_t{0}, half);
+    helper.Wait();
 }
 
 // A date of the usual shape (a four-digit year, a day of one or two digits, a
@@ -43,8 +62,15 @@ std::uint64_t PackedDate(const LogData& record) {
 bool SortByPackedDate(const std::vector<LogData>& records, std::vector<std::size_t>& hits,
                       int upDown) {
     std::vector<std::uint64_t> keys(hits.size());
-    for (std::size_t i = 0; i < hits.size(); ++i)
-        if ((keys[i] = PackedDate(records[hits[i]])) == 0) return false;
+    std::atomic<bool> allPacked{true};
+    ForHalves(hits.size(), [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i)
+            if ((keys[i] = PackedDate(records[hits[i]])) == 0) {
+                allPacked = false;
+                return;
+            }
+    });
+    if (!allPacked) return false;
     auto less = [&](std::size_t a, std::size_t b) {
         return upDown > 0 ? keys[a] < keys[b] : keys[b] < keys[a];
     };
@@ -78,16 +104,7 @@ std::vector<std::size_t> SortedHits(std::vector<LogData>& records,
             if (column == kColDate) keys[i] = DateSortKey(keys[i]);
         }
     };
-    // Below a few thousand rows a thread costs more than it saves.
-    if (n < 4096) {
-        make(0, n);
-    } else {
-        const std::size_t half = n / 2;
-        sys::BackgroundJob helper;
-        helper.Start([&] { make(half, n); });
-        make(0, half);
-        helper.Wait();
-    }
+    ForHalves(n, make);
     auto less = [&](std::size_t a, std::size_t b) {
         return CompareListText(keys[a], keys[b]) * upDown < 0;
     };

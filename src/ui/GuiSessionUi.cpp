@@ -65,6 +65,8 @@ void GuiSessionUi::ProgressBegin(std::string_view caption) {
     progress_->Begin(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
     progressDue_ = true;
     sinceBegin_.start();
+    // The work was started from the event loop: the first round is due a frame later.
+    sinceEvents_.start();
     ShowProgressWhenDue();
 }
 

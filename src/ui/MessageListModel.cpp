@@ -9,7 +9,7 @@
 namespace qx::ui {
 
 int MessageListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : static_cast<int>(Count());
 }
 
 int MessageListModel::columnCount(const QModelIndex& parent) const {
@@ -40,7 +40,9 @@ QVariant MessageListModel::headerData(int section, Qt::Orientation orientation, 
 void MessageListModel::SetRows(std::vector<ListRow> rows) {
     beginResetModel();
     rows_ = std::move(rows);
+    lazy_.clear();
     made_.clear();
+    lazyMode_ = false;
     make_ = nullptr;
     endResetModel();
 }
@@ -48,27 +50,34 @@ void MessageListModel::SetRows(std::vector<ListRow> rows) {
 void MessageListModel::SetLazyRows(const std::vector<std::size_t>& records,
                                    std::function<ListRow(std::size_t)> make) {
     beginResetModel();
-    rows_.assign(records.size(), ListRow{});
-    for (std::size_t i = 0; i < records.size(); ++i) rows_[i].record = records[i];
-    made_.assign(records.size(), false);
+    rows_.clear();
+    lazy_ = records;
+    made_.clear();
+    lazyMode_ = true;
     make_ = std::move(make);
     endResetModel();
 }
 
 void MessageListModel::RemakeRows() {
     if (!make_) return;
-    made_.assign(rows_.size(), false);
-    if (!rows_.empty())
-        emit dataChanged(index(0, 0), index(static_cast<int>(rows_.size()) - 1, kListColumnCount - 1));
+    if (!lazyMode_) {
+        lazy_.clear();
+        lazy_.reserve(rows_.size());
+        for (const ListRow& r : rows_) lazy_.push_back(r.record);
+        rows_.clear();
+        lazyMode_ = true;
+    }
+    made_.clear();
+    if (Count() > 0)
+        emit dataChanged(index(0, 0), index(static_cast<int>(Count()) - 1, kListColumnCount - 1));
 }
 
 const ListRow& MessageListModel::Row(int row) const {
     const auto i = static_cast<std::size_t>(row);
-    if (!made_.empty() && !made_[i]) {
-        rows_[i] = make_(rows_[i].record);
-        made_[i] = true;
-    }
-    return rows_[i];
+    if (!lazyMode_) return rows_[i];
+    auto made = made_.find(i);
+    if (made == made_.end()) made = made_.emplace(i, make_(lazy_[i])).first;
+    return made->second;
 }
 
 std::vector<ListRow>& MessageListModel::Rows() {
@@ -76,15 +85,43 @@ std::vector<ListRow>& MessageListModel::Rows() {
     return rows_;
 }
 
+std::size_t MessageListModel::RecordOf(int row) const {
+    const auto i = static_cast<std::size_t>(row);
+    return lazyMode_ ? lazy_[i] : rows_[i].record;
+}
+
+std::size_t MessageListModel::Count() const {
+    return lazyMode_ ? lazy_.size() : rows_.size();
+}
+
 void MessageListModel::MakeAll() const {
-    for (std::size_t i = 0; i < made_.size(); ++i) Row(static_cast<int>(i));
+    if (!lazyMode_) return;
+    std::vector<ListRow> all;
+    all.reserve(lazy_.size());
+    for (std::size_t i = 0; i < lazy_.size(); ++i) {
+        const auto made = made_.find(i);
+        all.push_back(made != made_.end() ? std::move(made->second) : make_(lazy_[i]));
+    }
+    rows_ = std::move(all);
+    lazy_.clear();
+    made_.clear();
+    lazyMode_ = false;
 }
 
 void MessageListModel::RemoveRow(int row) {
     if (row < 0 || row >= rowCount()) return;
     beginRemoveRows({}, row, row);
-    rows_.erase(rows_.begin() + row);
-    if (!made_.empty()) made_.erase(made_.begin() + row);
+    const auto at = static_cast<std::size_t>(row);
+    if (lazyMode_) {
+        lazy_.erase(lazy_.begin() + row);
+        // The rows made after it move up by one.
+        std::unordered_map<std::size_t, ListRow> moved;
+        for (auto& [i, made] : made_)
+            if (i != at) moved.emplace(i > at ? i - 1 : i, std::move(made));
+        made_ = std::move(moved);
+    } else {
+        rows_.erase(rows_.begin() + row);
+    }
     endRemoveRows();
 }
 
@@ -120,8 +157,8 @@ void MessageListModel::SetTitles(const QStringList& titles) {
 }
 
 void MessageListModel::DatesChanged() {
-    if (!rows_.empty())
-        emit dataChanged(index(0, kColDate), index(static_cast<int>(rows_.size()) - 1, kColDate));
+    if (Count() > 0)
+        emit dataChanged(index(0, kColDate), index(static_cast<int>(Count()) - 1, kColDate));
 }
 
 }  // namespace qx::ui

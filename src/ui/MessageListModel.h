@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QStringList>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "browse/ListRows.h"
@@ -33,7 +34,7 @@ public:
     void RemoveRow(int row);
     const ListRow& Row(int row) const;
     // The record of a message row, without making a lazy row.
-    std::size_t RecordOf(int row) const { return rows_[static_cast<std::size_t>(row)].record; }
+    std::size_t RecordOf(int row) const;
     // Every row, lazy ones made.
     std::vector<ListRow>& Rows();
     // Sorts the rows; selections and the current row follow their rows.
@@ -47,10 +48,14 @@ public:
 
 private:
     void MakeAll() const;
+    std::size_t Count() const;
 
-    // Lazy rows not made yet hold only their record; made_ is empty when every row is.
+    // Made rows; in lazy mode, the records of the rows in lazy_ and the rows made
+    // so far in made_, by row. Making them all leaves lazy mode.
     mutable std::vector<ListRow> rows_;
-    mutable std::vector<bool> made_;
+    mutable std::vector<std::size_t> lazy_;
+    mutable std::unordered_map<std::size_t, ListRow> made_;
+    mutable bool lazyMode_ = false;
     std::function<ListRow(std::size_t)> make_;
     QStringList titles_;
 };
