@@ -42,14 +42,34 @@ std::size_t CharBytes(unsigned page, const unsigned char* p, std::size_t left) {
     return n <= left ? n : left + 1;  // past the end: incomplete
 }
 
+// The system's cp932 takes the bytes 0x80, 0xA0 and 0xFD to 0xFF on their own for
+// characters of their own (U+0080, U+F8F0 to U+F8F3), which cp932 text never
+// holds: here they are no characters, in either direction, as with iconv.
+bool IsStrayByte(unsigned char c) { return c == 0x80 || c == 0xA0 || c >= 0xFD; }
+bool IsStrayCharacter(wchar_t c) { return c == 0x80 || (c >= 0xF8F0 && c <= 0xF8F3); }
+
+bool HasStrayByte(const char* src, std::size_t n) {
+    const auto* p = reinterpret_cast<const unsigned char*>(src);
+    for (std::size_t i = 0; i < n; i += CharBytes(kCp932, p + i, n - i)) {
+        if (IsStrayByte(p[i])) return true;
+    }
+    return false;
+}
+
 // Converts src[0, n) whole into out, or returns false when any of it does not convert.
 bool ConvertWhole(const Pages& pages, const char* src, std::size_t n, std::string& out) {
     out.clear();
     if (n == 0) return true;
+    if (pages.from == kCp932 && HasStrayByte(src, n)) return false;
     const int wn = MultiByteToWideChar(pages.from, MB_ERR_INVALID_CHARS, src, static_cast<int>(n), nullptr, 0);
     if (wn <= 0) return false;
     std::wstring wide(static_cast<std::size_t>(wn), L'\0');
     MultiByteToWideChar(pages.from, MB_ERR_INVALID_CHARS, src, static_cast<int>(n), wide.data(), wn);
+    if (pages.to == kCp932) {
+        for (wchar_t c : wide) {
+            if (IsStrayCharacter(c)) return false;
+        }
+    }
     BOOL usedDefault = FALSE;
     BOOL* usedDefaultOut = pages.to == CP_UTF8 ? nullptr : &usedDefault;
     const DWORD flags = pages.to == CP_UTF8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
