@@ -3,6 +3,10 @@
 // temporary files.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -152,6 +156,29 @@ TEST(Files, OnlyTemporaryFilesNoSaveHoldsAreSwept) {
     EXPECT_EQ(Sorted(sys::ListFolder(dir.path())),
               Sorted({"ipmsg.log", sys::NameOf(sys::TempPrefixFor(target) + "notes.txt")}));
 }
+
+#ifdef _WIN32
+TEST(Files, AFileHeldWithoutSharingIsStillSeen) {
+    TempDir dir;
+    const std::string a = dir.File("a.log"), b = dir.File("b.log");
+    WriteFile(a, "12345");
+    WriteFile(b, "1");
+    HANDLE ha = CreateFileA(a.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE hb = CreateFileA(b.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(ha, INVALID_HANDLE_VALUE);
+    ASSERT_NE(hb, INVALID_HANDLE_VALUE);
+    const sys::FileInfo info = sys::Stat(a);
+    EXPECT_TRUE(info.exists && info.isRegular);
+    EXPECT_EQ(info.size, 5u);
+    EXPECT_TRUE(info.SameFileAs(sys::Stat(a)));
+    EXPECT_FALSE(info.SameFileAs(sys::Stat(b))) << "two such files are told apart";
+    sys::InputFile in;
+    EXPECT_FALSE(in.Open(a));
+    EXPECT_EQ(in.error(), EACCES);
+    CloseHandle(ha);
+    CloseHandle(hb);
+}
+#endif
 
 }  // namespace
 }  // namespace qx

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 #include "platform/win32/Win32Util.h"
@@ -48,11 +49,36 @@ FileInfo FromHandle(HANDLE h) {
     return info;
 }
 
+// What the folder tells of a file that cannot be opened at all (a program holds
+// it without sharing). Its identity is then made from its full name, on a volume
+// number no real volume has (those are 32 bits): two such files are the same
+// only under the same name.
+FileInfo StatByName(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA st;
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &st)) return {};
+    FileInfo info;
+    info.exists = true;
+    info.isDirectory = (st.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    info.isLink = (st.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    info.isRegular = !info.isDirectory && !(st.dwFileAttributes & FILE_ATTRIBUTE_DEVICE);
+    info.size = (static_cast<std::uint64_t>(st.nFileSizeHigh) << 32) | st.nFileSizeLow;
+    info.modifiedNs = NanosecondsOf(st.ftLastWriteTime);
+    const bool readOnly = (st.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    info.mode = (readOnly ? 0444u : 0666u) | (info.isDirectory ? 0111u : 0u);
+    std::wstring full(32768, L'\0');
+    const DWORD n = GetFullPathNameW(Wide(path).c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    full.resize(n < full.size() ? n : 0);
+    CharLowerBuffW(full.data(), static_cast<DWORD>(full.size()));
+    info.device = ~std::uint64_t{0};
+    info.inode = std::hash<std::wstring>{}(full);
+    return info;
+}
+
 FileInfo StatWith(const std::string& path, DWORD extraFlags) {
     // No access asked: only the attributes are read, whoever holds the file.
     HANDLE h = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | extraFlags, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return {};
+    if (h == INVALID_HANDLE_VALUE) return StatByName(path);
     FileInfo info = FromHandle(h);
     CloseHandle(h);
     return info;
