@@ -21,6 +21,9 @@ make_inputs() {
     mkdir -p "$dir"
     cp "$root"/examples/sample.log "$root"/examples/sample-encrypted.log "$root"/examples/sample-password.txt "$dir"/
     cp "$root"/tests/fixtures/find/body-encrypted.log "$dir"/
+    # Inputs that once found faults in the reader, taken as logs.
+    mkdir -p "$dir"/odd
+    cp "$root"/tests/fixtures/regression/logload/* "$root"/tests/fixtures/regression/logdata/* "$dir"/odd/
     printf 'pw1\n' >"$dir"/pw1.txt
     printf 'wrong\n' >"$dir"/wrong.txt
     cp "$root"/examples/sample.log "$dir"/$'\xe6\x97\xa5\xe5\xa0\xb1'.log
@@ -98,6 +101,11 @@ cases=(
     "error-usage|stats sample.log --by colour"
     "error-command|frobnicate sample.log"
 )
+
+for odd in "$root"/tests/fixtures/regression/logload/* "$root"/tests/fixtures/regression/logdata/*; do
+    odd=$(basename "$odd")
+    cases+=("odd-export-$odd|export odd/$odd" "odd-tree-$odd|tree odd/$odd --key 2")
+done
 
 # Runs every case with one program in dir/work; results go to dir/results.
 run_side() {
