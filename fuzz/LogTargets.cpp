@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -94,8 +95,16 @@ public:
 class ScratchFolder {
 public:
     ScratchFolder() {
+#ifdef _WIN32
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const auto p = std::filesystem::temp_directory_path() / ("qx-fuzz-" + std::to_string(random()));
+            if (std::filesystem::create_directory(p)) path_ = p.generic_string();
+        }
+#else
         std::string tmpl = (std::filesystem::temp_directory_path() / "qx-fuzz-XXXXXX").string();
         if (mkdtemp(tmpl.data()) != nullptr) path_ = tmpl;
+#endif
     }
     ~ScratchFolder() {
         std::error_code ec;

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows pieces with mingw-w64 (static) in build-windows and
-# runs their tests under wine, in a throwaway wine prefix on a virtual X server:
-# the messenger bridge against the stand-in messenger.
+# runs them under wine, in a throwaway wine prefix on a virtual X server: the
+# tests of the core libraries, the messenger bridge against the stand-in
+# messenger, and quillorix-cli, whose output must equal the Linux build's for
+# the same commands (scripts/windows/cli-compare.sh; the Linux program is built
+# in build-windows/linux-cli).
 #
 # QX_WINDOWS_DISPLAY=:N uses an X server already running there instead of
 # starting one with xvfb-run.
@@ -10,18 +13,39 @@ cd "$(dirname "$0")/.."
 ROOT=$PWD
 JOBS=${JOBS:-2}
 BUILD_DIR=${BUILD_DIR:-build-windows}
+case $BUILD_DIR in /*) ;; *) BUILD_DIR=$ROOT/$BUILD_DIR ;; esac
 started=$(date +%s)
 
-# Runs the whole Windows session on one X display: the prefix, then the tests.
+# Runs the whole Windows session on one X display: the prefix, the test
+# programs, then the CLI comparison. Prints a summary line per program.
 run_session() {
     wineboot -i >/dev/null 2>&1
     wineserver -w
-    local failed=0 test
+    local failed=0 test name log passed skipped summary=()
     for test in "$BUILD_DIR"/bin/*_tests.exe; do
-        echo "== $(basename "$test") under wine"
-        wine "$test" --gtest_brief=1 || failed=1
+        name=$(basename "$test" .exe)
+        log="$BUILD_DIR/$name.log"
+        echo "== $name under wine"
+        if wine "$test" --gtest_brief=1 >"$log" 2>&1; then
+            passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$log")
+            skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) test.*/\1/p' "$log" | head -1)
+            summary+=("$(printf '%-20s passed %4s  skipped %3s' "$name" "${passed:-0}" "${skipped:-0}")")
+            # What was skipped, and why.
+            tr -d '\r' <"$log" | grep -A1 ': Skipped$' | grep -v -e ': Skipped$' -e '^--$' | sed 's/^/   skipped: /' || true
+        else
+            cat "$log"
+            summary+=("$(printf '%-20s FAILED' "$name")")
+            failed=1
+        fi
     done
+    echo "== CLI under wine against the Linux build"
+    if ! scripts/windows/cli-compare.sh "$BUILD_DIR/cli-compare" "$BUILD_DIR/linux-cli/bin/quillorix-cli" \
+        "$BUILD_DIR/bin/quillorix-cli.exe"; then
+        failed=1
+    fi
     wineserver -k 2>/dev/null || true
+    echo "== Tests under wine:"
+    printf '   %s\n' "${summary[@]}"
     return $failed
 }
 
@@ -38,6 +62,10 @@ done
 cmake -S scripts/windows -B "$BUILD_DIR" -G Ninja --no-warn-unused-cli \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/scripts/windows/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$BUILD_DIR" -j"$JOBS"
+# The Linux program the Windows one is compared with, built on its own.
+cmake -S . -B "$BUILD_DIR/linux-cli" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DQUILLORIX_BUILD_GUI=OFF -DQUILLORIX_BUILD_TESTS=OFF >/dev/null
+cmake --build "$BUILD_DIR/linux-cli" -j"$JOBS" --target quillorix-cli
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/quillorix-wine.XXXXXX")
 cleanup() {

@@ -1,13 +1,10 @@
 #include "CliUi.h"
 
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 
+#include "platform/Terminal.h"
 #include "text/Encoding.h"
 
 namespace qx::cli {
@@ -33,35 +30,6 @@ const std::map<std::string, std::string>& DefaultMessages() {
     return texts;
 }
 
-// Reads a line from the terminal with echo off; nullopt at end of input.
-std::optional<std::string> ReadHidden(const std::string& prompt) {
-    int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    (void)!::write(fd, prompt.data(), prompt.size());
-    termios old {};
-    const bool isTerm = ::tcgetattr(fd, &old) == 0;
-    if (isTerm) {
-        termios quiet = old;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        quiet.c_lflag |= ECHONL;
-        ::tcsetattr(fd, TCSAFLUSH, &quiet);
-    }
-    std::string line;
-    bool gotNewline = false;
-    char c;
-    while (::read(fd, &c, 1) == 1) {
-        if (c == '\n') {
-            gotNewline = true;
-            break;
-        }
-        if (c != '\r') line.push_back(c);
-    }
-    if (isTerm) ::tcsetattr(fd, TCSAFLUSH, &old);
-    ::close(fd);
-    if (!gotNewline && line.empty()) return std::nullopt;
-    return line;
-}
-
 }  // namespace
 
 CliUi::CliUi(std::string passwordFile) : passwordFile_(std::move(passwordFile)), messages_(DefaultMessages()) {}
@@ -84,14 +52,14 @@ std::optional<PasswordEntry> CliUi::AskPasswordOnce(bool twoFields) {
             return std::nullopt;
         }
     } else {
-        std::optional<std::string> first = ReadHidden(Cp932ToUtf8(MessageText("String07")) + " ");
+        std::optional<std::string> first = sys::ReadHiddenLine(Cp932ToUtf8(MessageText("String07")) + " ");
         if (!first) {
             std::cerr << "quillorix-cli: a password is needed; give it on a terminal or with --password-file\n";
             return std::nullopt;
         }
         password = *first;
         if (twoFields && !password.empty()) {
-            std::optional<std::string> second = ReadHidden(Cp932ToUtf8(MessageText("String09")) + " ");
+            std::optional<std::string> second = sys::ReadHiddenLine(Cp932ToUtf8(MessageText("String09")) + " ");
             if (!second) return std::nullopt;
             if (*second != password) {
                 std::cerr << "The two passwords differ; please type them again.\n";

@@ -20,6 +20,7 @@
 #include "RecordFormat.h"
 #include "logstore/LogSession.h"
 #include "platform/FileSystem.h"
+#include "platform/Terminal.h"
 #include "text/Encoding.h"
 
 namespace qx::cli {
@@ -189,7 +190,7 @@ const std::vector<Command>& Commands() {
 }  // namespace
 
 int Main(int argc, char** argv) {
-    std::vector<std::string> words(argv + 1, argv + argc);
+    std::vector<std::string> words = sys::CommandWords(argc, argv);
     if (words.empty()) return Usage("no command given");
     if (words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
         std::cout << kUsage;
@@ -225,6 +226,7 @@ int Main(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     int code;
+    qx::sys::UseBinaryOutput();
     try {
         code = qx::cli::Main(argc, argv);
     } catch (const std::exception& e) {

@@ -1,5 +1,6 @@
 // Operating-system services used by the core, one small function per concern.
-// This POSIX version is the only place in the core that includes system headers.
+// Its POSIX version (the .cpp files here) and its Windows version (win32/) are
+// the only places in the core that include system headers.
 #pragma once
 
 #include <cstdint>

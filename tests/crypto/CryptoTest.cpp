@@ -4,7 +4,9 @@
 #include "text/Cp932.h"
 
 #include <gtest/gtest.h>
+#ifdef QX_OPENSSL_REFERENCE
 #include <openssl/blowfish.h>
+#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -53,6 +55,7 @@ Bytes Decrypt(const CBlowFish& bf, const Bytes& in) {
     return out;
 }
 
+#ifdef QX_OPENSSL_REFERENCE
 // Reference encryption: OpenSSL, block by block, in its big-endian byte order.
 Bytes ReferenceEncrypt(const Bytes& key, const Bytes& in) {
     BF_KEY bk;
@@ -61,6 +64,11 @@ Bytes ReferenceEncrypt(const Bytes& key, const Bytes& in) {
     for (std::size_t off = 0; off < in.size(); off += 8) BF_ecb_encrypt(in.data() + off, out.data() + off, &bk, BF_ENCRYPT);
     return out;
 }
+#else
+// Without OpenSSL the cipher the published vectors below check stands in, for
+// the tests of what is built on it (never to check the cipher itself).
+Bytes ReferenceEncrypt(const Bytes& key, const Bytes& in) { return SwapHalves(Encrypt(Keyed(key), SwapHalves(in))); }
+#endif
 
 Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
     Bytes b(n);
@@ -124,6 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
         Vector{"@Who is John Galt?", "FEDCBA9876543210", "CC91732B8022F684"}));
 
 TEST(BlowFish, AgreesWithReferenceOnRandomKeysAndData) {
+#ifndef QX_OPENSSL_REFERENCE
+    GTEST_SKIP() << "built without OpenSSL, the reference";
+#else
     std::mt19937 rng(20240517);
     for (std::size_t keyLength = 1; keyLength <= 72; ++keyLength) {
         const Bytes key = RandomBytes(rng, keyLength);
@@ -133,6 +144,7 @@ TEST(BlowFish, AgreesWithReferenceOnRandomKeysAndData) {
         ASSERT_EQ(SwapHalves(Encrypt(bf, SwapHalves(data))), expected) << "key length " << keyLength;
         ASSERT_EQ(SwapHalves(Decrypt(bf, SwapHalves(expected))), data) << "key length " << keyLength;
     }
+#endif
 }
 
 TEST(BlowFish, KeyCyclesOverSeventyTwoBytes) {

@@ -1,13 +1,16 @@
 // Fixtures and a scripted person for the log store tests.
 #pragma once
 
+#ifndef _WIN32
 #include <stdlib.h>
 #include <unistd.h>
+#endif
 
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -54,8 +57,17 @@ inline std::string RecordText(const LogData& r) {
 class TempDir {
 public:
     TempDir() {
+#ifdef _WIN32
+        // No mkdtemp here: a random name, taken only when no folder has it.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const auto p = std::filesystem::temp_directory_path() / ("qxtest-" + std::to_string(random()));
+            if (std::filesystem::create_directory(p)) path_ = p.generic_string();
+        }
+#else
         std::string tmpl = (std::filesystem::temp_directory_path() / "qxtest-XXXXXX").string();
         path_ = mkdtemp(tmpl.data());
+#endif
     }
     ~TempDir() {
         std::error_code ec;

@@ -231,6 +231,9 @@ TEST_F(Writing, ALargeLogIsWrittenWhole) {
 }
 
 TEST_F(Writing, DustBoxKeepsACopyOfTheReplacedFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the copy goes to the recycle bin, which has no folder a test can look into";
+#else
     setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
     const std::string a = Msg("a (h)", "Mon Jan  5 09:03:01 2004", "x");
     Load(a);
@@ -241,6 +244,7 @@ TEST_F(Writing, DustBoxKeepsACopyOfTheReplacedFile) {
     EXPECT_EQ(ReadFile(dir.File("data/Trash/files/ipmsg.log")), a);
     EXPECT_NE(ReadFile(dir.File("data/Trash/info/ipmsg.log.trashinfo")).find("Path=" + log), std::string::npos);
     unsetenv("XDG_DATA_HOME");
+#endif
 }
 
 TEST_F(Writing, SelectionByTreePath) {

@@ -171,5 +171,41 @@ TEST(Encoding, Cp932ToUtf8NeverFails) {
     EXPECT_TRUE(IsValidUtf8(out));
 }
 
+TEST(Encoding, Cp932CharactersOfEveryKind) {
+    struct Case {
+        std::string cp932, utf8;
+    };
+    const std::string bad = "\xEF\xBF\xBD";
+    const Case cases[] = {
+        {"\x87\x40\x87\x54", "\xE2\x91\xA0\xE2\x85\xA0"},  // the NEC row: circled one, Roman one
+        {"\xFA\x40\xED\x40", "\xE2\x85\xB0\xE7\xBA\x8A"},  // the IBM rows, both places
+        {"\xF0\x40\xF9\xFC", "\xEE\x80\x80\xEE\x9D\x97"},  // the user area
+        {"\xB1\x5C\x7E", "\xEF\xBD\xB1\\~"},             // half-width katakana, ASCII kept
+        {"\x80", bad},                                    // bytes no character starts with
+        {"\xA0", bad},
+        {"\xFD\xFE\xFF", bad + bad + bad},
+        {"\x81\x7F", bad + "\x7F"},                       // a trail byte out of range stays
+        {"a\x81", "a" + bad},                             // a lead byte at the end
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Cp932ToUtf8(c.cp932), c.utf8) << c.cp932;
+        std::string back;
+        if (c.utf8.find(bad) == std::string::npos) {
+            EXPECT_TRUE(Utf8ToCp932(c.utf8, back)) << c.cp932;
+            // The IBM rows come back in one place only.
+            if (c.cp932[0] != '\xFA') {
+                EXPECT_EQ(back, c.cp932);
+            }
+        } else {
+            EXPECT_FALSE(Cp932ToUtf8Strict(c.cp932, back)) << c.cp932;
+        }
+    }
+    // Characters cp932 does not hold, though a system's table may take them.
+    std::string out;
+    for (const char* utf8 : {"\xC2\x80", "\xEF\xA3\xB0", "\xF0\x9F\x98\x80", "a\xE3\x81"}) {
+        EXPECT_FALSE(Utf8ToCp932(utf8, out)) << utf8;
+    }
+}
+
 }  // namespace
 }  // namespace qx
