@@ -1,0 +1,102 @@
+// The loops over 64-byte blocks, written once over a block type of each vector
+// version. A block type B gives:
+//   static B Load(const unsigned char* p);                   64 bytes at p
+//   static B LoadPartial(const unsigned char* p, size_t n);  n < 64 bytes, the rest zero
+//   uint64_t Eq(unsigned char c) const;                      the bytes equal to c
+//   uint64_t Within(unsigned char lo, unsigned char hi) const;  lo <= byte <= hi
+//   uint64_t High() const;                                   the bytes above 0x7F
+// The file that includes this defines QX_KERNEL as the attributes of its
+// functions (the instruction set of its version) and includes <cstddef>,
+// <cstdint> and "kernels/Kernels.h" first. Everything here is local to that file.
+#pragma once
+
+namespace qx::kernels {
+namespace {
+
+template <typename B>
+QX_KERNEL inline B LoadUpTo64(const unsigned char* p, std::size_t n) {
+    return n >= 64 ? B::Load(p) : B::LoadPartial(p, n);
+}
+
+QX_KERNEL inline std::uint64_t FirstBits(std::size_t n) {
+    return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+}
+
+template <typename B>
+QX_KERNEL inline std::uint64_t DigitsOf(const B& b) {
+    return b.Within('A', 'Z') | b.Within('a', 'z') | b.Within('0', '9') | b.Eq('+') | b.Eq('/');
+}
+
+template <typename B>
+QX_KERNEL LineBits LineBitsOf(const unsigned char* p, std::size_t n) {
+    const B b = LoadUpTo64<B>(p, n);
+    return {b.Eq('\n'), b.Eq('\r'), b.Eq('='), b.High()};
+}
+
+template <typename B>
+QX_KERNEL HeaderBits HeaderBitsOf(const unsigned char* p, std::size_t n) {
+    const B b = LoadUpTo64<B>(p, n);
+    const std::uint64_t high = b.High();
+    return {high ? b.Within(0x81, 0x9F) | b.Within(0xE0, 0xFC) : 0,
+            b.Eq(':'),
+            b.Eq('['),
+            b.Eq(']'),
+            b.Eq('('),
+            b.Eq(')'),
+            b.Eq('T'),
+            b.Eq('F'),
+            b.Eq('a')};
+}
+
+template <typename B>
+QX_KERNEL std::uint64_t Base64DigitsOf(const unsigned char* p, std::size_t n) {
+    return DigitsOf(LoadUpTo64<B>(p, n));
+}
+
+template <typename B>
+QX_KERNEL std::size_t FirstLineEndOf(const char* s, std::size_t n) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s);
+    for (std::size_t e = 0; e < n; e += 64) {
+        const B b = LoadUpTo64<B>(p + e, n - e);
+        const std::uint64_t ends = b.Eq('\r') | b.Eq('\n');
+        if (ends) return e + static_cast<std::size_t>(__builtin_ctzll(ends));
+    }
+    return n;
+}
+
+template <typename B>
+QX_KERNEL bool OnlyCrLfPairsOf(const char* s, std::size_t n) {
+    // The LF positions must be exactly the CR positions moved on by one, with
+    // the last byte of the block before in front.
+    const auto* p = reinterpret_cast<const unsigned char*>(s);
+    std::uint64_t crBefore = 0;
+    for (std::size_t i = 0; i < n; i += 64) {
+        const std::size_t count = n - i < 64 ? n - i : 64;
+        const B b = LoadUpTo64<B>(p + i, count);
+        const std::uint64_t crs = b.Eq('\r');
+        if (b.Eq('\n') != (((crs << 1) | crBefore) & FirstBits(count))) return false;
+        crBefore = crs >> (count - 1) & 1u;
+    }
+    return crBefore == 0;
+}
+
+template <typename B>
+QX_KERNEL bool AllBase64DigitsOf(const char* s, std::size_t n) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s);
+    for (std::size_t i = 0; i < n; i += 64) {
+        const std::size_t count = n - i < 64 ? n - i : 64;
+        if (DigitsOf(LoadUpTo64<B>(p + i, count)) != FirstBits(count)) return false;
+    }
+    return true;
+}
+
+// The kernel of block type B; the Base64 block step is the version's own.
+template <typename B>
+constexpr Kernel KernelOf(Version version,
+                std::size_t (*decodeBase64Blocks)(const unsigned char*, std::size_t, std::uint8_t*&)) {
+    return {version,           &LineBitsOf<B>,         &HeaderBitsOf<B>,      &Base64DigitsOf<B>,
+            &FirstLineEndOf<B>, &OnlyCrLfPairsOf<B>, &AllBase64DigitsOf<B>, decodeBase64Blocks};
+}
+
+}  // namespace
+}  // namespace qx::kernels

@@ -1,0 +1,67 @@
+// The narrow version: a block is four sixteen-byte vectors (SSE2, there on
+// every x86-64 processor).
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "KernelVersions.h"
+
+#if defined(QX_KERNELS_X86)
+
+#include <emmintrin.h>
+
+#define QX_KERNEL
+#include "Generic.h"
+
+namespace qx::kernels {
+
+namespace {
+
+struct NarrowBlock {
+    __m128i v[4];
+
+    static NarrowBlock Load(const unsigned char* p) {
+        NarrowBlock b;
+        for (int k = 0; k < 4; ++k) b.v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        return b;
+    }
+    static NarrowBlock LoadPartial(const unsigned char* p, std::size_t n) {
+        alignas(16) unsigned char padded[64] = {};
+        std::memcpy(padded, p, n);
+        return Load(padded);
+    }
+    static std::uint64_t Bits(__m128i x, int k) {
+        return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(x))} << (16 * k);
+    }
+    std::uint64_t Eq(unsigned char c) const {
+        const __m128i cv = _mm_set1_epi8(static_cast<char>(c));
+        std::uint64_t bits = 0;
+        for (int k = 0; k < 4; ++k) bits |= Bits(_mm_cmpeq_epi8(v[k], cv), k);
+        return bits;
+    }
+    std::uint64_t Within(unsigned char lo, unsigned char hi) const {
+        // Unsigned: x >= lo when max(x, lo) is x, x <= hi when min(x, hi) is x.
+        const __m128i lv = _mm_set1_epi8(static_cast<char>(lo));
+        const __m128i hv = _mm_set1_epi8(static_cast<char>(hi));
+        std::uint64_t bits = 0;
+        for (int k = 0; k < 4; ++k) {
+            const __m128i geLo = _mm_cmpeq_epi8(_mm_max_epu8(v[k], lv), v[k]);
+            const __m128i leHi = _mm_cmpeq_epi8(_mm_min_epu8(v[k], hv), v[k]);
+            bits |= Bits(_mm_and_si128(geLo, leHi), k);
+        }
+        return bits;
+    }
+    std::uint64_t High() const {
+        std::uint64_t bits = 0;
+        for (int k = 0; k < 4; ++k) bits |= Bits(v[k], k);
+        return bits;
+    }
+};
+
+}  // namespace
+
+constinit const Kernel kNarrowKernel = KernelOf<NarrowBlock>(Version::Narrow, nullptr);
+
+}  // namespace qx::kernels
+
+#endif
