@@ -7,30 +7,38 @@
 //   uint64_t High() const;                                   the bytes above 0x7F
 // The file that includes this defines QX_KERNEL as the attributes of its
 // functions (the instruction set of its version) and includes <cstddef>,
-// <cstdint> and "kernels/Kernels.h" first. Everything here is local to that file.
+// <cstdint>, <cstring> and "kernels/Kernels.h" first. Everything here is local to that file.
 #pragma once
+
+// The pieces the loops are made of, always inlined into them.
+#define QX_KERNEL_PIECE QX_KERNEL __attribute__((always_inline)) inline
 
 namespace qx::kernels {
 namespace {
 
 template <typename B>
-QX_KERNEL inline B LoadUpTo64(const unsigned char* p, std::size_t n) {
+QX_KERNEL_PIECE B LoadUpTo64(const unsigned char* p, std::size_t n) {
     return n >= 64 ? B::Load(p) : B::LoadPartial(p, n);
 }
 
-QX_KERNEL inline std::uint64_t FirstBits(std::size_t n) {
+QX_KERNEL_PIECE std::uint64_t FirstBits(std::size_t n) {
     return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
 }
 
 template <typename B>
-QX_KERNEL inline std::uint64_t DigitsOf(const B& b) {
+QX_KERNEL_PIECE std::uint64_t DigitsOf(const B& b) {
     return b.Within('A', 'Z') | b.Within('a', 'z') | b.Within('0', '9') | b.Eq('+') | b.Eq('/');
 }
 
 template <typename B>
-QX_KERNEL LineBits LineBitsOf(const unsigned char* p, std::size_t n) {
+QX_KERNEL_PIECE LineBits LineBitsIn(const unsigned char* p, std::size_t n) {
     const B b = LoadUpTo64<B>(p, n);
     return {b.Eq('\n'), b.Eq('\r'), b.Eq('='), b.High()};
+}
+
+template <typename B>
+QX_KERNEL LineBits LineBitsOf(const unsigned char* p, std::size_t n) {
+    return LineBitsIn<B>(p, n);
 }
 
 template <typename B>
@@ -51,6 +59,66 @@ QX_KERNEL HeaderBits HeaderBitsOf(const unsigned char* p, std::size_t n) {
 template <typename B>
 QX_KERNEL std::uint64_t Base64DigitsOf(const unsigned char* p, std::size_t n) {
     return DigitsOf(LoadUpTo64<B>(p, n));
+}
+
+// Sixty-four bytes at a time; a window without such a line only moves on. The
+// state carried from window to window: where the line the window starts in
+// began, and whether that line's first byte above 0x7F was looked at.
+template <typename B>
+QX_KERNEL bool NextLineToLookAtOf(const char* base, std::size_t from, std::size_t to, std::size_t& ls,
+                                  std::size_t& nl) {
+    std::size_t pos = from;        // where the next window starts
+    std::size_t lineStart = from;  // start of the line pos is in
+    bool highSeen = false;
+    while (pos < to) {
+        const std::size_t avail = to - pos < 64 ? to - pos : 64;
+        const unsigned char* w = reinterpret_cast<const unsigned char*>(base + pos);
+        const LineBits bits = LineBitsIn<B>(w, avail);
+        const std::uint64_t nlm = bits.nl, crm = bits.cr;
+        const std::uint64_t starts = (nlm << 1) | (pos == lineStart ? 1u : 0u);
+        const std::uint64_t crBefore = (crm << 1) | (pos > lineStart && base[pos - 1] == '\r' ? 1u : 0u);
+        // A CR with no LF behind it; the range ends in an LF, so a CR in its
+        // last window always has its next byte in the window.
+        const bool lfNext = pos + 64 < to && base[pos + 64] == '\n';
+        const std::uint64_t lfBehind = (nlm >> 1) | (lfNext ? std::uint64_t{1} << 63 : 0);
+        std::uint64_t events = (starts & bits.eq) | (nlm & ~crBefore) | (crm & ~lfBehind);
+        // The first high byte of each line.
+        std::uint64_t high = bits.hi;
+        if (highSeen) high &= nlm ? ~((nlm & (~nlm + 1)) * 2 - 1) : 0;
+        bool highOpen = false;
+        while (high) {
+            const int p = __builtin_ctzll(high);
+            if (w[p] >= 0xC2 && w[p] <= 0xF4) {
+                const unsigned char next = static_cast<unsigned char>(base[pos + static_cast<std::size_t>(p) + 1]);
+                if (next >= 0x80 && next <= 0xBF) events |= std::uint64_t{1} << p;
+            }
+            const std::uint64_t after = p == 63 ? 0 : nlm & ~((std::uint64_t{2} << p) - 1);
+            if (!after) {
+                highOpen = true;
+                break;
+            }
+            high &= ~((after & (~after + 1)) * 2 - 1);  // up to that line feed
+        }
+        if (!events) {
+            if (nlm) lineStart = pos + 64 - static_cast<std::size_t>(__builtin_clzll(nlm));
+            highSeen = highOpen || (!nlm && highSeen);
+            pos += avail;
+            continue;
+        }
+        // The line of the first event.
+        const int e = __builtin_ctzll(events);
+        const std::uint64_t below = nlm & ((std::uint64_t{1} << e) - 1);
+        ls = below ? pos + 64 - static_cast<std::size_t>(__builtin_clzll(below)) : lineStart;
+        const std::uint64_t atOrAfter = nlm & ~((std::uint64_t{1} << e) - 1);
+        if (atOrAfter) {
+            nl = pos + static_cast<std::size_t>(__builtin_ctzll(atOrAfter));
+        } else {
+            const std::size_t at = pos + static_cast<std::size_t>(e);
+            nl = static_cast<std::size_t>(static_cast<const char*>(std::memchr(base + at, '\n', to - at)) - base);
+        }
+        return true;
+    }
+    return false;
 }
 
 template <typename B>
@@ -95,8 +163,11 @@ template <typename B>
 constexpr Kernel KernelOf(Version version,
                 std::size_t (*decodeBase64Blocks)(const unsigned char*, std::size_t, std::uint8_t*&)) {
     return {version,           &LineBitsOf<B>,         &HeaderBitsOf<B>,      &Base64DigitsOf<B>,
-            &FirstLineEndOf<B>, &OnlyCrLfPairsOf<B>, &AllBase64DigitsOf<B>, decodeBase64Blocks};
+            &NextLineToLookAtOf<B>, &FirstLineEndOf<B>, &OnlyCrLfPairsOf<B>, &AllBase64DigitsOf<B>,
+            decodeBase64Blocks};
 }
 
 }  // namespace
 }  // namespace qx::kernels
+
+#undef QX_KERNEL_PIECE

@@ -20,15 +20,28 @@ namespace {
 struct NarrowBlock {
     __m128i v[4];
 
-    static NarrowBlock Load(const unsigned char* p) {
+    [[gnu::always_inline]] static NarrowBlock Load(const unsigned char* p) {
         NarrowBlock b;
         for (int k = 0; k < 4; ++k) b.v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
         return b;
     }
-    static NarrowBlock LoadPartial(const unsigned char* p, std::size_t n) {
-        alignas(16) unsigned char padded[64] = {};
-        std::memcpy(padded, p, n);
-        return Load(padded);
+    // The sixteen-byte pieces wholly in the n bytes are loaded as they are, the
+    // one the end falls in through a copy; those past it are zero.
+    [[gnu::always_inline]] static NarrowBlock LoadPartial(const unsigned char* p, std::size_t n) {
+        NarrowBlock b;
+        for (std::size_t k = 0; k < 4; ++k) {
+            const std::size_t at = 16 * k;
+            if (at + 16 <= n) {
+                b.v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+            } else if (at >= n) {
+                b.v[k] = _mm_setzero_si128();
+            } else {
+                alignas(16) unsigned char piece[16] = {};
+                std::memcpy(piece, p + at, n - at);
+                b.v[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(piece));
+            }
+        }
+        return b;
     }
     static std::uint64_t Bits(__m128i x, int k) {
         return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(x))} << (16 * k);

@@ -2,6 +2,7 @@
 // what the vector versions are checked against.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "KernelVersions.h"
 
@@ -55,6 +56,29 @@ std::uint64_t PlainBase64Digits(const unsigned char* p, std::size_t n) {
     return bits;
 }
 
+bool PlainNextLineToLookAt(const char* base, std::size_t from, std::size_t to, std::size_t& ls, std::size_t& nl) {
+    for (std::size_t start = from; start < to;) {
+        const std::size_t end = static_cast<std::size_t>(
+            static_cast<const char*>(std::memchr(base + start, '\n', to - start)) - base);
+        bool look = base[start] == '=' || end == start || base[end - 1] != '\r';
+        for (std::size_t i = start; i + 1 < end && !look; ++i) look = base[i] == '\r';  // a CR before the last
+        for (std::size_t i = start; i < end && !look; ++i) {
+            const auto b = static_cast<unsigned char>(base[i]);
+            if (b < 0x80) continue;
+            const auto next = static_cast<unsigned char>(base[i + 1]);
+            look = b >= 0xC2 && b <= 0xF4 && next >= 0x80 && next <= 0xBF;
+            break;  // only the first byte above 0x7F counts
+        }
+        if (look) {
+            ls = start;
+            nl = end;
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
 std::size_t PlainFirstLineEnd(const char* p, std::size_t n) {
     std::size_t e = 0;
     while (e < n && p[e] != '\r' && p[e] != '\n') ++e;
@@ -80,6 +104,7 @@ bool PlainAllBase64Digits(const char* p, std::size_t n) {
 }  // namespace
 
 constinit const Kernel kPlainKernel = {Version::Plain,    &PlainLineBits,      &PlainHeaderBits,      &PlainBase64Digits,
-                             &PlainFirstLineEnd, &PlainOnlyCrLfPairs, &PlainAllBase64Digits, nullptr};
+                             &PlainNextLineToLookAt, &PlainFirstLineEnd, &PlainOnlyCrLfPairs,
+                             &PlainAllBase64Digits, nullptr};
 
 }  // namespace qx::kernels

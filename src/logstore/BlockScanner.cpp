@@ -92,80 +92,27 @@ void BlockScanner::SlowLines(std::size_t from, std::size_t to) {
 }
 
 // Most lines need nothing: a line inside a block read as it stands that ends
-// in CR LF and is not UTF-8, or any line outside a block but a separator.
-// Sixty-four bytes at a time, only these lines go through Line():
+// in CR LF and is not UTF-8, or any line outside a block but a separator. The
+// kernel finds the lines that may need something, sixty-four bytes at a time,
+// and only these go through Line():
 //  - a line starting with "=" (a separator, or a line that converts to one);
 //  - a line ending in a bare LF, or holding a CR that is not part of CR LF;
 //  - a line whose first byte above 0x7F could start UTF-8 (0xC2..0xF4 followed
 //    by 0x80..0xBF); any other such line is no UTF-8 and stays as it is.
 // Inside a block already being copied, every line goes through Line().
 void BlockScanner::FastLines(std::size_t from, std::size_t to) {
-    const auto lineBits = kernel->lineBits;
-    std::size_t pos = from;        // where the next window starts
-    std::size_t lineStart = from;  // start of the line pos is in
-    bool highSeen = false;         // that line's first high byte was looked at
-    while (pos < to) {
+    const auto nextLineToLookAt = kernel->nextLineToLookAt;
+    std::size_t ls = 0, nl = 0;
+    while (from < to) {
         if (inBlocks && !blockClean) {
-            const char* nlp = static_cast<const char*>(std::memchr(base + pos, '\n', to - pos));
-            const std::size_t nl = static_cast<std::size_t>(nlp - base);
-            LineTo(lineStart, nl);
-            pos = lineStart = nl + 1;
-            highSeen = false;
-            continue;
-        }
-        const std::size_t avail = to - pos;
-        const unsigned char* w = reinterpret_cast<const unsigned char*>(base + pos);
-        // Bits past the end of the range are 0.
-        const kernels::LineBits bits = lineBits(w, avail < 64 ? avail : 64);
-        const std::uint64_t nlm = bits.nl, crm = bits.cr, eqm = bits.eq, him = bits.hi;
-        const std::uint64_t starts = (nlm << 1) | (pos == lineStart ? 1u : 0u);
-        const std::uint64_t crBefore = (crm << 1) | (pos > lineStart && base[pos - 1] == '\r' ? 1u : 0u);
-        // A CR with no LF behind it; the range ends in an LF, so a CR in its
-        // last window always has its next byte in the window.
-        const bool lfNext = pos + 64 < to && base[pos + 64] == '\n';
-        const std::uint64_t lfBehind = (nlm >> 1) | (lfNext ? std::uint64_t{1} << 63 : 0);
-        std::uint64_t events = (starts & eqm) | (nlm & ~crBefore) | (crm & ~lfBehind);
-        // The first high byte of each line.
-        std::uint64_t high = him;
-        if (highSeen) high &= nlm ? ~((nlm & -nlm) * 2 - 1) : 0;
-        bool highOpen = false;
-        while (high) {
-            const int p = __builtin_ctzll(high);
-            const unsigned char b = w[p];
-            if (b >= 0xC2 && b <= 0xF4) {
-                const unsigned char next = static_cast<unsigned char>(base[pos + static_cast<std::size_t>(p) + 1]);
-                if (next >= 0x80 && next <= 0xBF) events |= std::uint64_t{1} << p;
-            }
-            const std::uint64_t after = p == 63 ? 0 : nlm & ~((std::uint64_t{2} << p) - 1);
-            if (!after) {
-                highOpen = true;
-                break;
-            }
-            const std::uint64_t through = (after & -after) * 2 - 1;  // up to that line feed
-            high &= ~through;
-        }
-        if (!events) {
-            if (nlm) lineStart = pos + 64 - static_cast<std::size_t>(__builtin_clzll(nlm));
-            highSeen = highOpen || (!nlm && highSeen);
-            pos += std::min<std::size_t>(avail, 64);
-            continue;
-        }
-        // The line of the first event goes through Line(); go on behind it.
-        const int e = __builtin_ctzll(events);
-        const std::uint64_t below = nlm & ((std::uint64_t{1} << e) - 1);
-        const std::size_t ls = below ? pos + 64 - static_cast<std::size_t>(__builtin_clzll(below)) : lineStart;
-        const std::uint64_t atOrAfter = nlm & ~((std::uint64_t{1} << e) - 1);
-        std::size_t nl;
-        if (atOrAfter) {
-            nl = pos + static_cast<std::size_t>(__builtin_ctzll(atOrAfter));
+            nl = static_cast<std::size_t>(static_cast<const char*>(std::memchr(base + from, '\n', to - from)) - base);
+            LineTo(from, nl);
+        } else if (nextLineToLookAt(base, from, to, ls, nl)) {
+            LineTo(ls, nl);
         } else {
-            const std::size_t from2 = pos + static_cast<std::size_t>(e);
-            nl = static_cast<std::size_t>(
-                static_cast<const char*>(std::memchr(base + from2, '\n', to - from2)) - base);
+            return;
         }
-        LineTo(ls, nl);
-        pos = lineStart = nl + 1;
-        highSeen = false;
+        from = nl + 1;
     }
 }
 

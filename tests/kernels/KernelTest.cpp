@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "kernels/Kernels.h"
@@ -210,6 +211,68 @@ TEST(Kernels, LoopsOverBlocksAgreeWithPlainAtEveryPlace) {
     EXPECT_FALSE(plain.onlyCrLfPairs("a\nb", 3));
     EXPECT_TRUE(plain.allBase64Digits("Az09+/", 6));
     EXPECT_FALSE(plain.allBase64Digits("Az09=", 5));
+}
+
+// The lines of a text, each ending in an LF, as the scan of a range gives them
+// one after another.
+std::vector<std::pair<std::size_t, std::size_t>> LinesToLookAt(const Kernel& k, const std::string& text) {
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    std::size_t from = 0, ls = 0, nl = 0;
+    while (from < text.size() && k.nextLineToLookAt(text.data(), from, text.size(), ls, nl)) {
+        out.push_back({ls, nl});
+        from = nl + 1;
+    }
+    return out;
+}
+
+// Lines of every length that need a look for each reason ("=" first, a bare LF,
+// a lone CR, a UTF-8 start as the first high byte) and lines that do not (CR LF
+// lines, cp932, a UTF-8 start behind another high byte), with the mark at every
+// place around the 64-byte steps: every version finds the lines plain finds.
+TEST(Kernels, TheLinesToLookAtAreFoundAlikeAtEveryPlace) {
+    const Kernel& plain = Of(Version::Plain);
+    const char* marks[] = {"=", "\n", "\r", "\xC3\xA9", "\x82\xA0", "\x82\xA0\xC3\xA9", "\xF4\x80", "\xC2\x7F", "\x80"};
+    std::vector<std::string> texts;
+    for (const char* mark : marks) {
+        for (std::size_t before = 0; before < 140; ++before) {
+            for (const std::size_t lead : {std::size_t{0}, std::size_t{5}, std::size_t{63}, std::size_t{64}}) {
+                // A quiet stretch of CR LF lines, then the line with the mark.
+                std::string text;
+                while (text.size() < lead) text += text.size() % 9 == 7 ? "\r\n" : "q";
+                if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) text += "\r\n";
+                text += std::string(before, 'y') + mark + "zz\r\nafter\r\n";
+                texts.push_back(text);
+            }
+        }
+    }
+    std::mt19937 rng(17);
+    const std::string bytes = "xy=\r\n\r\n\r\n\x82\xA0\xC3\xA9\x80";
+    for (int round = 0; round < 4000; ++round) {
+        std::string t(rng() % 400, 'a');
+        for (char& c : t) c = bytes[rng() % bytes.size()];
+        t += '\n';
+        texts.push_back(t);
+    }
+    for (const std::string& t : texts) {
+        const auto want = LinesToLookAt(plain, t);
+        for (const Version v : VectorVersions()) {
+            ASSERT_EQ(LinesToLookAt(Of(v), t), want) << NameOf(v) << " " << t.size();
+        }
+    }
+    // And plain itself: the line with each mark, and none in CR LF lines.
+    struct Case {
+        std::string text;
+        std::vector<std::pair<std::size_t, std::size_t>> lines;
+    };
+    const Case cases[] = {
+        {"ab\r\ncd\r\n", {}},
+        {"ab\r\n=x\r\n", {{4, 7}}},
+        {"ab\ncd\r\n", {{0, 2}}},
+        {"a\rb\r\n", {{0, 4}}},
+        {"\x82\xA0\xC3\xA9\r\n\xC3\xA9\r\n", {{6, 9}}},
+        {"\n\r\n", {{0, 0}}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(LinesToLookAt(plain, c.text), c.lines) << c.text;
 }
 
 // The 64-digit step decodes as four digits to three bytes does, and stops in

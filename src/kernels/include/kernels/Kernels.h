@@ -37,6 +37,13 @@ struct Kernel {
     HeaderBits (*headerBits)(const unsigned char* p, std::size_t n);
     std::uint64_t (*base64Digits)(const unsigned char* p, std::size_t n);  // A-Z a-z 0-9 + /
 
+    // Among the complete lines of [from, to) of the text at base (from starts a
+    // line, to is just behind an LF), finds the first that needs a closer look
+    // than its bytes as they stand: one starting with "=", ending in an LF with
+    // no CR in front, holding a CR with no LF behind it, or whose first byte
+    // above 0x7F is 0xC2..0xF4 with 0x80..0xBF behind it (it may be UTF-8).
+    // True with ls its start and nl the index of its LF; false when none is.
+    bool (*nextLineToLookAt)(const char* base, std::size_t from, std::size_t to, std::size_t& ls, std::size_t& nl);
     // The index of the first CR or LF of the n bytes at p, or n.
     std::size_t (*firstLineEnd)(const char* p, std::size_t n);
     // Whether every CR of the n bytes at p has an LF right behind it and every
