@@ -1,10 +1,13 @@
 // The loops over 64-byte blocks, written once over a block type of each vector
 // version. A block type B gives:
 //   static B Load(const unsigned char* p);                   64 bytes at p
-//   static B LoadPartial(const unsigned char* p, size_t n);  n < 64 bytes, the rest zero
+//   static B::Partial LoadPartial(const unsigned char* p, size_t n);
+//                                  n < 64 bytes, the rest zero (a type of its own
+//                                  where a short block is cheaper so, or B)
 //   uint64_t Eq(unsigned char c) const;                      the bytes equal to c
 //   uint64_t Within(unsigned char lo, unsigned char hi) const;  lo <= byte <= hi
 //   uint64_t High() const;                                   the bytes above 0x7F
+// and B::Partial the same but Load and LoadPartial.
 // The file that includes this defines QX_KERNEL as the attributes of its
 // functions (the instruction set of its version) and includes <cstddef>,
 // <cstdint>, <cstring> and "kernels/Kernels.h" first. Everything here is local to that file.
@@ -16,49 +19,74 @@
 namespace qx::kernels {
 namespace {
 
-template <typename B>
-QX_KERNEL_PIECE B LoadUpTo64(const unsigned char* p, std::size_t n) {
-    return n >= 64 ? B::Load(p) : B::LoadPartial(p, n);
+// What f makes of the block of the n bytes at p (at most 64).
+template <typename B, typename F>
+QX_KERNEL_PIECE auto Classified(const unsigned char* p, std::size_t n, F f) {
+    if (n >= 64) return f(B::Load(p));
+    return f(B::LoadPartial(p, n));
 }
+
+// What is asked of a block, for Classified.
+struct LineBitsOfBlock {
+    template <typename Block>
+    QX_KERNEL_PIECE LineBits operator()(const Block& b) const {
+        return {b.Eq('\n'), b.Eq('\r'), b.Eq('='), b.High()};
+    }
+};
+struct HeaderBitsOfBlock {
+    template <typename Block>
+    QX_KERNEL_PIECE HeaderBits operator()(const Block& b) const {
+        const std::uint64_t high = b.High();
+        return {high ? b.Within(0x81, 0x9F) | b.Within(0xE0, 0xFC) : 0,
+                b.Eq(':'),
+                b.Eq('['),
+                b.Eq(']'),
+                b.Eq('('),
+                b.Eq(')'),
+                b.Eq('T'),
+                b.Eq('F'),
+                b.Eq('a')};
+    }
+};
+struct DigitsOfBlock {
+    template <typename Block>
+    QX_KERNEL_PIECE std::uint64_t operator()(const Block& b) const {
+        return b.Within('A', 'Z') | b.Within('a', 'z') | b.Within('0', '9') | b.Eq('+') | b.Eq('/');
+    }
+};
+struct LineEndsOfBlock {
+    template <typename Block>
+    QX_KERNEL_PIECE std::uint64_t operator()(const Block& b) const {
+        return b.Eq('\r') | b.Eq('\n');
+    }
+};
+struct CrAndLf {
+    std::uint64_t cr, lf;
+};
+struct CrAndLfOfBlock {
+    template <typename Block>
+    QX_KERNEL_PIECE CrAndLf operator()(const Block& b) const {
+        return {b.Eq('\r'), b.Eq('\n')};
+    }
+};
 
 QX_KERNEL_PIECE std::uint64_t FirstBits(std::size_t n) {
     return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
 }
 
 template <typename B>
-QX_KERNEL_PIECE std::uint64_t DigitsOf(const B& b) {
-    return b.Within('A', 'Z') | b.Within('a', 'z') | b.Within('0', '9') | b.Eq('+') | b.Eq('/');
-}
-
-template <typename B>
-QX_KERNEL_PIECE LineBits LineBitsIn(const unsigned char* p, std::size_t n) {
-    const B b = LoadUpTo64<B>(p, n);
-    return {b.Eq('\n'), b.Eq('\r'), b.Eq('='), b.High()};
-}
-
-template <typename B>
 QX_KERNEL LineBits LineBitsOf(const unsigned char* p, std::size_t n) {
-    return LineBitsIn<B>(p, n);
+    return Classified<B>(p, n, LineBitsOfBlock{});
 }
 
 template <typename B>
 QX_KERNEL HeaderBits HeaderBitsOf(const unsigned char* p, std::size_t n) {
-    const B b = LoadUpTo64<B>(p, n);
-    const std::uint64_t high = b.High();
-    return {high ? b.Within(0x81, 0x9F) | b.Within(0xE0, 0xFC) : 0,
-            b.Eq(':'),
-            b.Eq('['),
-            b.Eq(']'),
-            b.Eq('('),
-            b.Eq(')'),
-            b.Eq('T'),
-            b.Eq('F'),
-            b.Eq('a')};
+    return Classified<B>(p, n, HeaderBitsOfBlock{});
 }
 
 template <typename B>
 QX_KERNEL std::uint64_t Base64DigitsOf(const unsigned char* p, std::size_t n) {
-    return DigitsOf(LoadUpTo64<B>(p, n));
+    return Classified<B>(p, n, DigitsOfBlock{});
 }
 
 // Sixty-four bytes at a time; a window without such a line only moves on. The
@@ -73,7 +101,7 @@ QX_KERNEL bool NextLineToLookAtOf(const char* base, std::size_t from, std::size_
     while (pos < to) {
         const std::size_t avail = to - pos < 64 ? to - pos : 64;
         const unsigned char* w = reinterpret_cast<const unsigned char*>(base + pos);
-        const LineBits bits = LineBitsIn<B>(w, avail);
+        const LineBits bits = Classified<B>(w, avail, LineBitsOfBlock{});
         const std::uint64_t nlm = bits.nl, crm = bits.cr;
         const std::uint64_t starts = (nlm << 1) | (pos == lineStart ? 1u : 0u);
         const std::uint64_t crBefore = (crm << 1) | (pos > lineStart && base[pos - 1] == '\r' ? 1u : 0u);
@@ -125,8 +153,7 @@ template <typename B>
 QX_KERNEL std::size_t FirstLineEndOf(const char* s, std::size_t n) {
     const auto* p = reinterpret_cast<const unsigned char*>(s);
     for (std::size_t e = 0; e < n; e += 64) {
-        const B b = LoadUpTo64<B>(p + e, n - e);
-        const std::uint64_t ends = b.Eq('\r') | b.Eq('\n');
+        const std::uint64_t ends = Classified<B>(p + e, n - e, LineEndsOfBlock{});
         if (ends) return e + static_cast<std::size_t>(__builtin_ctzll(ends));
     }
     return n;
@@ -140,10 +167,9 @@ QX_KERNEL bool OnlyCrLfPairsOf(const char* s, std::size_t n) {
     std::uint64_t crBefore = 0;
     for (std::size_t i = 0; i < n; i += 64) {
         const std::size_t count = n - i < 64 ? n - i : 64;
-        const B b = LoadUpTo64<B>(p + i, count);
-        const std::uint64_t crs = b.Eq('\r');
-        if (b.Eq('\n') != (((crs << 1) | crBefore) & FirstBits(count))) return false;
-        crBefore = crs >> (count - 1) & 1u;
+        const CrAndLf ends = Classified<B>(p + i, count, CrAndLfOfBlock{});
+        if (ends.lf != (((ends.cr << 1) | crBefore) & FirstBits(count))) return false;
+        crBefore = ends.cr >> (count - 1) & 1u;
     }
     return crBefore == 0;
 }
@@ -153,7 +179,7 @@ QX_KERNEL bool AllBase64DigitsOf(const char* s, std::size_t n) {
     const auto* p = reinterpret_cast<const unsigned char*>(s);
     for (std::size_t i = 0; i < n; i += 64) {
         const std::size_t count = n - i < 64 ? n - i : 64;
-        if (DigitsOf(LoadUpTo64<B>(p + i, count)) != FirstBits(count)) return false;
+        if (Classified<B>(p + i, count, DigitsOfBlock{}) != FirstBits(count)) return false;
     }
     return true;
 }

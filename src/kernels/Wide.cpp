@@ -22,6 +22,7 @@ namespace qx::kernels {
 namespace {
 
 struct WideBlock {
+    using Partial = WideBlock;  // a masked load costs no more
     __m512i v;
 
     QX_WIDE_TARGET static WideBlock Load(const unsigned char* p) { return {_mm512_loadu_si512(p)}; }
