@@ -265,10 +265,10 @@ bool CompareReads(std::string_view input) {
     const std::optional<std::string> savedBytes =
         saved == WriteStatus::Written ? ReadBytes(savedPath) : std::optional<std::string>();
 
-    // The same read line by line, and one shared between two threads wherever it
-    // can be from a mapping of the file: the same records. Each begins the plain
-    // save while it reads, and gives the same file.
-    // Every kernel reads so, the plain one on one thread from buffers.
+    // The same read with every kernel: the plain one line by line on one thread
+    // from buffers, the others shared between two threads wherever they can be,
+    // from a mapping of the file in steps of two sizes: the same records. Each
+    // begins the plain save while it reads, and gives the same file.
     std::vector<std::pair<kernels::Version, ReadLimits>> ways;
     for (const kernels::Version v : kernels::Supported()) {
         if (v == kernels::Version::Plain) {
