@@ -10,9 +10,11 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FuzzTargets.h"
+#include "kernels/Kernels.h"
 #include "logstore/HeaderLine.h"
 #include "logstore/LogData.h"
 #include "logstore/LogSession.h"
@@ -141,15 +143,24 @@ std::optional<std::string> ReadBytes(const std::string& path) {
 }  // namespace
 
 bool LogDataTarget(std::string_view input) {
-    // The header line scan, whichever vectors it uses, agrees with the bytewise one.
-    for (std::size_t at = 0; at < input.size();) {
-        const LineSpan span = NextLine(input, at);
-        const LineMarks expected = ScanHeaderLineBytewise(span.line);
-        if (!(ScanHeaderLine(span.line) == expected) || !(ScanHeaderLineNarrow(span.line) == expected)) return false;
-        at = span.next;
-    }
-
     LogData r(input);
+
+    // With every kernel the lines end in the same places, the header line scan
+    // agrees with the bytewise one, and the record is the same.
+    const bool crlf = IsCrLfText(input);
+    for (const kernels::Version v : kernels::Supported()) {
+        const kernels::ScopedKernel use(v);
+        for (std::size_t at = 0; at < input.size();) {
+            const LineSpan span = NextLine(input, at);
+            std::size_t e = at;
+            while (e < input.size() && input[e] != '\r' && input[e] != '\n') ++e;
+            if (span.line.data() != input.data() + at || span.line.size() != e - at) return false;
+            if (!(ScanHeaderLine(span.line) == ScanHeaderLineBytewise(span.line))) return false;
+            at = span.next;
+        }
+        if (IsCrLfText(input) != crlf) return false;
+        if (!SameRecord(LogData(input), r)) return false;
+    }
 
     // Built over kept storage with an arena for its fields, the record is the same.
     {
@@ -263,18 +274,27 @@ bool CompareReads(std::string_view input) {
     const std::optional<std::string> savedBytes =
         saved == WriteStatus::Written ? ReadBytes(savedPath) : std::optional<std::string>();
 
-    // The same read line by line, and one shared between two threads wherever it
-    // can be from a mapping of the file: the same records. Each begins the plain
-    // save while it reads, and gives the same file.
-    for (const ReadTuning& tuning :
-         {ReadTuning{true, SIZE_MAX, UINT64_MAX, 0}, ReadTuning{false, 1, 1, 1 + input.size() / 3},
-          ReadTuning{false, 1, 1, 1 + input.size() / 2, true}}) {
-        std::optional<ScopedReadTuning> tuned(std::in_place, tuning);
+    // The same read with every kernel: the plain one line by line on one thread
+    // from buffers, the others shared between two threads wherever they can be,
+    // from a mapping of the file in steps of two sizes: the same records. Each
+    // begins the plain save while it reads, and gives the same file.
+    std::vector<std::pair<kernels::Version, ReadLimits>> ways;
+    for (const kernels::Version v : kernels::Supported()) {
+        if (v == kernels::Version::Plain) {
+            ways.push_back({v, ReadLimits{SIZE_MAX, UINT64_MAX, 0}});
+        } else {
+            ways.push_back({v, ReadLimits{1, 1, 1 + input.size() / 3}});
+            ways.push_back({v, ReadLimits{1, 1, 1 + input.size() / 2}});
+        }
+    }
+    for (const auto& [version, limits] : ways) {
+        std::optional<kernels::ScopedKernel> use(std::in_place, version);
         GiveUpUi otherUi;
         LogSession other(otherUi);
+        other.readLimits = limits;
         other.SaveWhileLoading(earlyPath, WriteOptions{});
         other.LoadLog(wholePath, 0);
-        tuned.reset();
+        use.reset();
         if (other.LoadedSize != whole.LoadedSize || other.records.size() != whole.records.size()) return false;
         if (other.WriteLog(earlyPath, WriteOptions{}) != saved) return false;
         // Both saved: the same records, down to the key a save leaves with them.

@@ -1,17 +1,9 @@
 #include "crypto/Base64.h"
 
+#include <array>
 #include <cstring>
 
-#include "platform/Processor.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(QX_WIDE_VECTORS)
-#include <immintrin.h>
-#endif
-
-#include <array>
+#include "kernels/Kernels.h"
 
 namespace qx {
 
@@ -33,69 +25,23 @@ constexpr std::array<std::uint8_t, 256> MakeDecodeTable() {
 
 constexpr std::array<std::uint8_t, 256> kDecode = MakeDecodeTable();
 
-#if defined(QX_WIDE_VECTORS)
-// The digits of the bytes below 0x80, and 0x80 for every byte that is no digit.
-constexpr std::array<std::uint8_t, 128> MakeWideTable() {
-    std::array<std::uint8_t, 128> t{};
-    for (auto& d : t) d = 0x80;
-    for (std::uint8_t i = 0; i < 64; ++i) t[static_cast<unsigned char>(kAlphabet[i])] = i;
-    return t;
-}
-constexpr std::array<std::uint8_t, 128> kWideDigits = MakeWideTable();
-
-// Where each of 48 decoded bytes is in a vector of sixteen 24-bit groups, each
-// in a 32-bit lane with its first byte highest.
-constexpr std::array<std::uint8_t, 64> MakeWideOrder() {
-    std::array<std::uint8_t, 64> t{};
-    for (std::size_t j = 0; j < 48; ++j) t[j] = static_cast<std::uint8_t>(j / 3 * 4 + 2 - j % 3);
-    return t;
-}
-constexpr std::array<std::uint8_t, 64> kWideOrder = MakeWideOrder();
-
-// Decodes 64 digits at a time into 48 bytes while the next 64 bytes of t are all
-// digits; returns how many bytes of t it took (a multiple of 64) and moves o on.
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) std::size_t DecodeWide(const unsigned char* t,
-                                                                                std::size_t n, std::uint8_t*& o) {
-    const __m512i low = _mm512_loadu_si512(kWideDigits.data());
-    const __m512i high = _mm512_loadu_si512(kWideDigits.data() + 64);
-    const __m512i order = _mm512_loadu_si512(kWideOrder.data());
-    // Two digits into twelve bits, then two of those into 24.
-    const __m512i pairs = _mm512_set1_epi32(0x01400140);
-    const __m512i quads = _mm512_set1_epi32(0x00011000);
-    std::size_t i = 0;
-    for (; i + 64 <= n; i += 64) {
-        const __m512i v = _mm512_loadu_si512(t + i);
-        const __m512i d = _mm512_permutex2var_epi8(low, v, high);
-        // A byte above 0x7F, or one the table marks: no digit.
-        if (_mm512_movepi8_mask(_mm512_or_si512(d, v)) != 0) break;
-        const __m512i groups = _mm512_madd_epi16(_mm512_maddubs_epi16(d, pairs), quads);
-        _mm512_mask_storeu_epi8(o, (std::uint64_t{1} << 48) - 1,
-                                _mm512_maskz_permutexvar_epi8(~std::uint64_t{0}, order, groups));
-        o += 48;
-    }
-    return i;
-}
-#endif
-
-std::size_t Decode(std::string_view text, std::uint8_t* output, bool wide) {
+// Decodes with the 64-byte step of `blocks` where it is given.
+std::size_t Decode(std::string_view text, std::uint8_t* output,
+                   std::size_t (*blocks)(const unsigned char*, std::size_t, std::uint8_t*&)) {
     std::uint8_t* o = output;
     std::uint32_t group = 0;
     int count = 0;
     const auto* t = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
-    std::size_t wideFrom = wide ? 0 : n;  // where 64-byte steps may be tried again
+    std::size_t blocksFrom = blocks ? 0 : n;  // where 64-byte steps may be tried again
     for (std::size_t i = 0; i < n;) {
-#if defined(QX_WIDE_VECTORS)
-        if (count == 0 && i >= wideFrom && i + 64 <= n) {
-            const std::size_t taken = DecodeWide(t + i, n - i, o);
+        if (count == 0 && i >= blocksFrom && i + 64 <= n) {
+            const std::size_t taken = blocks(t + i, n - i, o);
             i += taken;
             // The 64 bytes at i hold something else than digits: go on below past them.
-            wideFrom = i + 64;
+            blocksFrom = i + 64;
             if (taken > 0) continue;
         }
-#else
-        (void)wideFrom;
-#endif
         if (count == 0 && i + 8 <= n) {
             // Eight digits: six bytes, stored as eight (the last two zero). The
             // output never runs ahead of the text, so the eight fit.
@@ -178,30 +124,7 @@ std::string Base64Encode(const void* bytes, std::size_t n) {
 }
 
 bool IsBase64Digits(std::string_view text) {
-    const char* p = text.data();
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    // Sixteen at a time: A-Z, a-z, 0-9, "+" and "/". Bytes above 0x7F compare as
-    // negative and fall in no range.
-    auto within = [](__m128i v, char lo, char hi) {
-        return _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(lo - 1))),
-                             _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(hi + 1))));
-    };
-    for (; i + 16 <= n; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i digit = _mm_or_si128(
-            _mm_or_si128(within(v, 'A', 'Z'), within(v, 'a', 'z')),
-            _mm_or_si128(within(v, '0', '9'),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('+')), _mm_cmpeq_epi8(v, _mm_set1_epi8('/')))));
-        if (_mm_movemask_epi8(digit) != 0xFFFF) return false;
-    }
-#endif
-    for (; i < n; ++i) {
-        const std::uint8_t d = kDecode[static_cast<unsigned char>(p[i])];
-        if (d >= 64 || kAlphabet[d] != p[i]) return false;
-    }
-    return true;
+    return kernels::Active().allBase64Digits(text.data(), text.size());
 }
 
 bool IsBase64Of(std::string_view text, const std::uint8_t* in, std::size_t n) {
@@ -220,11 +143,8 @@ bool IsBase64Of(std::string_view text, const std::uint8_t* in, std::size_t n) {
 }
 
 std::size_t Base64Decode(std::string_view text, std::uint8_t* output) {
-    static const bool wide = sys::HasBytePermutes();
-    return Decode(text, output, wide);
+    return Decode(text, output, kernels::Active().decodeBase64Blocks);
 }
-
-std::size_t Base64DecodeNarrow(std::string_view text, std::uint8_t* output) { return Decode(text, output, false); }
 
 std::string Base64Decode(std::string_view text) {
     std::string out(text.size() + 1, '\0');

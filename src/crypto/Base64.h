@@ -16,8 +16,6 @@ inline std::string Base64Encode(std::string_view bytes) { return Base64Encode(by
 // Writes the decoded bytes and a terminating zero byte to output, which must hold
 // text.size() + 1 bytes. Returns the number of bytes written, terminator excluded.
 std::size_t Base64Decode(std::string_view text, std::uint8_t* output);
-// The same without 64-byte vectors, as on any processor of this kind.
-std::size_t Base64DecodeNarrow(std::string_view text, std::uint8_t* output);
 
 // Whether every character of text is a digit of the alphabet (no line breaks,
 // no padding, nothing else).

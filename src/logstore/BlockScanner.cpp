@@ -1,15 +1,10 @@
 #include "logstore/BlockScanner.h"
 
-#if defined(__SSE2__)
-#include <immintrin.h>
-#endif
-
 #include <algorithm>
 #include <cstring>
 
 #include "logstore/TextArena.h"
 #include "platform/Bytes.h"
-#include "platform/Processor.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -18,43 +13,6 @@ namespace qx {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-
-#if defined(__SSE2__)
-// Sixty-four bytes of text as bits: line feeds, CRs, "=" and bytes above 0x7F.
-struct LineBits {
-    std::uint64_t nl, cr, eq, hi;
-};
-
-// With sixteen-byte vectors, as on any processor of this kind.
-struct NarrowLineBits {
-    [[gnu::always_inline]] static inline LineBits Of(const unsigned char* w) {
-        LineBits b{0, 0, 0, 0};
-        for (int k = 0; k < 4; ++k) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 16 * k));
-            const int shift = 16 * k;
-            b.nl |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))))}
-                    << shift;
-            b.cr |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))))}
-                    << shift;
-            b.eq |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('='))))}
-                    << shift;
-            b.hi |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(v))} << shift;
-        }
-        return b;
-    }
-};
-
-#if defined(QX_WIDE_VECTORS)
-// With 64-byte vectors: one load and a compare for each kind.
-struct WideLineBits {
-    __attribute__((target("avx512f,avx512bw"))) static LineBits Of(const unsigned char* w) {
-        const __m512i v = _mm512_loadu_si512(w);
-        return {_mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n')), _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\r')),
-                _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('=')), _mm512_movepi8_mask(v)};
-    }
-};
-#endif
-#endif
 
 }  // namespace
 
@@ -117,13 +75,11 @@ void BlockScanner::LineTo(std::size_t ls, std::size_t nl) {
 }
 
 void BlockScanner::Lines(std::size_t from, std::size_t to) {
-#if defined(__SSE2__)
-    if (kernel != LineKernel::Plain) {
+    if (kernel->version == kernels::Version::Plain) {
+        SlowLines(from, to);
+    } else {
         FastLines(from, to);
-        return;
     }
-#endif
-    SlowLines(from, to);
 }
 
 void BlockScanner::SlowLines(std::size_t from, std::size_t to) {
@@ -135,112 +91,30 @@ void BlockScanner::SlowLines(std::size_t from, std::size_t to) {
     }
 }
 
-#if defined(__SSE2__)
-template <typename Bits>
-[[gnu::always_inline]] inline void BlockScanner::FastLinesWith(std::size_t from, std::size_t to) {
-    std::size_t pos = from;        // where the next window starts
-    std::size_t lineStart = from;  // start of the line pos is in
-    bool highSeen = false;         // that line's first high byte was looked at
-    alignas(16) unsigned char tail[64];
-    while (pos < to) {
-        if (inBlocks && !blockClean) {
-            const char* nlp = static_cast<const char*>(std::memchr(base + pos, '\n', to - pos));
-            const std::size_t nl = static_cast<std::size_t>(nlp - base);
-            LineTo(lineStart, nl);
-            pos = lineStart = nl + 1;
-            highSeen = false;
-            continue;
-        }
-        const std::size_t avail = to - pos;
-        const unsigned char* w = reinterpret_cast<const unsigned char*>(base + pos);
-        std::uint64_t valid = ~std::uint64_t{0};
-        if (avail < 64) {
-            std::memset(tail, 0, sizeof tail);
-            std::memcpy(tail, w, avail);
-            w = tail;
-            valid = (std::uint64_t{1} << avail) - 1;
-        }
-        const LineBits bits = Bits::Of(w);
-        std::uint64_t nlm = bits.nl, crm = bits.cr, eqm = bits.eq, him = bits.hi;
-        nlm &= valid;
-        crm &= valid;
-        eqm &= valid;
-        him &= valid;
-        const std::uint64_t starts = (nlm << 1) | (pos == lineStart ? 1u : 0u);
-        const std::uint64_t crBefore = (crm << 1) | (pos > lineStart && base[pos - 1] == '\r' ? 1u : 0u);
-        // A CR with no LF behind it; the range ends in an LF, so a CR in its
-        // last window always has its next byte in the window.
-        const bool lfNext = pos + 64 < to && base[pos + 64] == '\n';
-        const std::uint64_t lfBehind = (nlm >> 1) | (lfNext ? std::uint64_t{1} << 63 : 0);
-        std::uint64_t events = (starts & eqm) | (nlm & ~crBefore) | (crm & ~lfBehind);
-        // The first high byte of each line.
-        std::uint64_t high = him;
-        if (highSeen) high &= nlm ? ~((nlm & -nlm) * 2 - 1) : 0;
-        bool highOpen = false;
-        while (high) {
-            const int p = __builtin_ctzll(high);
-            const unsigned char b = w[p];
-            if (b >= 0xC2 && b <= 0xF4) {
-                const unsigned char next = static_cast<unsigned char>(base[pos + static_cast<std::size_t>(p) + 1]);
-                if (next >= 0x80 && next <= 0xBF) events |= std::uint64_t{1} << p;
-            }
-            const std::uint64_t after = p == 63 ? 0 : nlm & ~((std::uint64_t{2} << p) - 1);
-            if (!after) {
-                highOpen = true;
-                break;
-            }
-            const std::uint64_t through = (after & -after) * 2 - 1;  // up to that line feed
-            high &= ~through;
-        }
-        if (!events) {
-            if (nlm) lineStart = pos + 64 - static_cast<std::size_t>(__builtin_clzll(nlm));
-            highSeen = highOpen || (!nlm && highSeen);
-            pos += std::min<std::size_t>(avail, 64);
-            continue;
-        }
-        // The line of the first event goes through Line(); go on behind it.
-        const int e = __builtin_ctzll(events);
-        const std::uint64_t below = nlm & ((std::uint64_t{1} << e) - 1);
-        const std::size_t ls = below ? pos + 64 - static_cast<std::size_t>(__builtin_clzll(below)) : lineStart;
-        const std::uint64_t atOrAfter = nlm & ~((std::uint64_t{1} << e) - 1);
-        std::size_t nl;
-        if (atOrAfter) {
-            nl = pos + static_cast<std::size_t>(__builtin_ctzll(atOrAfter));
-        } else {
-            const std::size_t from2 = pos + static_cast<std::size_t>(e);
-            nl = static_cast<std::size_t>(
-                static_cast<const char*>(std::memchr(base + from2, '\n', to - from2)) - base);
-        }
-        LineTo(ls, nl);
-        pos = lineStart = nl + 1;
-        highSeen = false;
-    }
-}
-
 // Most lines need nothing: a line inside a block read as it stands that ends
-// in CR LF and is not UTF-8, or any line outside a block but a separator.
-// Sixty-four bytes at a time, only these lines go through Line():
+// in CR LF and is not UTF-8, or any line outside a block but a separator. The
+// kernel finds the lines that may need something, sixty-four bytes at a time,
+// and only these go through Line():
 //  - a line starting with "=" (a separator, or a line that converts to one);
 //  - a line ending in a bare LF, or holding a CR that is not part of CR LF;
 //  - a line whose first byte above 0x7F could start UTF-8 (0xC2..0xF4 followed
 //    by 0x80..0xBF); any other such line is no UTF-8 and stays as it is.
 // Inside a block already being copied, every line goes through Line().
 void BlockScanner::FastLines(std::size_t from, std::size_t to) {
-#if defined(QX_WIDE_VECTORS)
-    if (kernel == LineKernel::Wide && sys::HasWideVectors()) {
-        FastLinesWide(from, to);
-        return;
+    const auto nextLineToLookAt = kernel->nextLineToLookAt;
+    std::size_t ls = 0, nl = 0;
+    while (from < to) {
+        if (inBlocks && !blockClean) {
+            nl = static_cast<std::size_t>(static_cast<const char*>(std::memchr(base + from, '\n', to - from)) - base);
+            LineTo(from, nl);
+        } else if (nextLineToLookAt(base, from, to, ls, nl)) {
+            LineTo(ls, nl);
+        } else {
+            return;
+        }
+        from = nl + 1;
     }
-#endif
-    FastLinesWith<NarrowLineBits>(from, to);
 }
-
-#if defined(QX_WIDE_VECTORS)
-__attribute__((target("avx512f,avx512bw"))) void BlockScanner::FastLinesWide(std::size_t from, std::size_t to) {
-    FastLinesWith<WideLineBits>(from, to);
-}
-#endif
-#endif
 
 void BlockScanner::Build(const RecordStore& store, const std::string& password) {
     built.reserve(pending.size());

@@ -8,16 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "kernels/Kernels.h"
 #include "logstore/LogData.h"
 
 namespace qx {
 
 class TextArena;
-
-// How the scanner finds the lines that need a closer look: every line one by
-// one, sixty-four bytes at a time with sixteen-byte vectors, or with 64-byte
-// vectors (where the processor has them; sixteen-byte ones otherwise).
-enum class LineKernel { Plain, Narrow, Wide };
 
 // Where the records built from a buffer keep their text: the buffer, and an
 // arena for their parsed fields. A record read as it stands keeps the arena,
@@ -41,7 +37,10 @@ struct BlockScanner {
         bool crlf;                  // read as it stands, and no CR but those of its CR LF line ends
     };
 
-    LineKernel kernel = LineKernel::Wide;
+    // How the scanner finds the lines that need a closer look: 64 bytes at a
+    // time with the kernel's line classifier, or every line one by one with the
+    // plain kernel.
+    const kernels::Kernel* kernel = &kernels::Active();
     const char* base = nullptr;   // the buffer
     std::uint64_t baseOffset = 0; // file offset of base[0]
     bool inBlocks = false;
@@ -87,9 +86,6 @@ private:
     void LineTo(std::size_t ls, std::size_t nl);
     void SlowLines(std::size_t from, std::size_t to);
     void FastLines(std::size_t from, std::size_t to);
-    void FastLinesWide(std::size_t from, std::size_t to);
-    template <typename Bits>
-    void FastLinesWith(std::size_t from, std::size_t to);
 };
 
 // Where a part of [from, to) may start for a second scanner: the start of a top

@@ -1,14 +1,10 @@
 #include "logstore/HeaderLine.h"
 
-#if defined(__SSE2__)
-#include <immintrin.h>
-#endif
-
 #include <array>
 #include <cstdint>
 #include <cstring>
 
-#include "platform/Processor.h"
+#include "kernels/Kernels.h"
 #include "text/Cp932.h"
 
 namespace qx {
@@ -92,20 +88,13 @@ LineMarks ScanHeaderLineBytewise(std::string_view line) {
     return m;
 }
 
-#if defined(__SSE2__)
-
 namespace {
-
-// One window of up to 64 bytes of a line: a bit for each byte of each kind.
-struct WindowBits {
-    std::uint64_t leads = 0, colon = 0, open = 0, close = 0, paren = 0, closeParen = 0, t = 0, f = 0, a = 0;
-};
 
 // Takes in the window starting at `base`. The lead bytes are taken in order
 // first, each one marking the byte behind it as a second byte; what is left of
 // the marks is then read off the bits. skipFirst carries a lead byte at the end
 // of one window to the next.
-[[gnu::always_inline]] inline void TakeWindow(LineMarks& m, std::string_view line, std::size_t base, WindowBits w,
+[[gnu::always_inline]] inline void TakeWindow(LineMarks& m, std::string_view line, std::size_t base, const kernels::HeaderBits& w,
                                               bool& skipFirst) {
     const std::size_t n = line.size();
     auto first = [](std::uint64_t bits) { return static_cast<std::size_t>(__builtin_ctzll(bits)); };
@@ -144,99 +133,19 @@ struct WindowBits {
     for (; a && !m.at; a &= a - 1) m.at = startsWith(base + first(a), "at ");
 }
 
-#if defined(QX_WIDE_VECTORS)
-
-// The same with 64-byte registers: one masked load and a compare per kind.
-__attribute__((target("avx512f,avx512bw"))) LineMarks ScanHeaderLineWide(std::string_view line) {
-    LineMarks m;
-    const std::size_t n = line.size();
-    bool skipFirst = false;
-    for (std::size_t base = 0; base < n; base += 64) {
-        // Bytes past the end of the line load as zero, neither lead bytes nor marks.
-        const __mmask64 valid = n - base >= 64 ? ~__mmask64{0} : (__mmask64{1} << (n - base)) - 1;
-        const __m512i v = _mm512_maskz_loadu_epi8(valid, line.data() + base);
-        // (No lambdas here: they would not share this function's instruction set.)
-#define QX_IS(c) static_cast<std::uint64_t>(_mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(c)))
-#define QX_WITHIN(lo, hi)                                                                    \
-    static_cast<std::uint64_t>(_mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(lo))) & \
-                               _mm512_cmple_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(hi))))
-        WindowBits w;
-        w.leads = QX_WITHIN(0x81, 0x9F) | QX_WITHIN(0xE0, 0xFC);
-        w.colon = QX_IS(':');
-        w.open = QX_IS('[');
-        w.close = QX_IS(']');
-        w.paren = QX_IS('(');
-        w.closeParen = QX_IS(')');
-        w.t = QX_IS('T');
-        w.f = QX_IS('F');
-        w.a = QX_IS('a');
-#undef QX_IS
-#undef QX_WITHIN
-        TakeWindow(m, line, base, w, skipFirst);
-    }
-    return m;
-}
-
-#endif
-
 }  // namespace
 
-LineMarks ScanHeaderLineNarrow(std::string_view line) {
-    // Sixty-four bytes at a time, built from the sixteen-byte pieces the line
-    // reaches into; the last one is padded with zero bytes.
+LineMarks ScanHeaderLine(std::string_view line) {
+    const kernels::Kernel& kernel = kernels::Active();
+    if (kernel.version == kernels::Version::Plain) return ScanHeaderLineBytewise(line);
     LineMarks m;
     const std::size_t n = line.size();
     const auto* p = reinterpret_cast<const unsigned char*>(line.data());
     bool skipFirst = false;
-    alignas(16) unsigned char tail[16];
     for (std::size_t base = 0; base < n; base += 64) {
-        const std::size_t avail = n - base < 64 ? n - base : 64;
-        WindowBits w;
-        for (std::size_t k = 0; k * 16 < avail; ++k) {
-            const unsigned char* at = p + base + 16 * k;
-            if (avail - 16 * k < 16) {
-                std::memset(tail, 0, 16);
-                std::memcpy(tail, at, avail - 16 * k);
-                at = tail;
-            }
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-            const int shift = static_cast<int>(16 * k);
-            auto bits = [&](__m128i x) {
-                return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(x))} << shift;
-            };
-            auto within = [&](unsigned char lo, unsigned char hi) {
-                const __m128i geLo = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(static_cast<char>(lo))), v);
-                const __m128i leHi = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(static_cast<char>(hi))), v);
-                return _mm_and_si128(geLo, leHi);
-            };
-            auto is = [&](char c) { return bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(c))); };
-            if (_mm_movemask_epi8(v)) w.leads |= bits(_mm_or_si128(within(0x81, 0x9F), within(0xE0, 0xFC)));
-            w.colon |= is(':');
-            w.open |= is('[');
-            w.close |= is(']');
-            w.paren |= is('(');
-            w.closeParen |= is(')');
-            w.t |= is('T');
-            w.f |= is('F');
-            w.a |= is('a');
-        }
-        TakeWindow(m, line, base, w, skipFirst);
+        TakeWindow(m, line, base, kernel.headerBits(p + base, n - base < 64 ? n - base : 64), skipFirst);
     }
     return m;
 }
-
-LineMarks ScanHeaderLine(std::string_view line) {
-#if defined(QX_WIDE_VECTORS)
-    if (sys::HasWideVectors()) return ScanHeaderLineWide(line);
-#endif
-    return ScanHeaderLineNarrow(line);
-}
-
-#else
-
-LineMarks ScanHeaderLineNarrow(std::string_view line) { return ScanHeaderLineBytewise(line); }
-LineMarks ScanHeaderLine(std::string_view line) { return ScanHeaderLineBytewise(line); }
-
-#endif
 
 }  // namespace qx

@@ -15,12 +15,9 @@ struct LineMarks {
     bool operator==(const LineMarks&) const = default;
 };
 
-// Finds every mark in one walk over the line, with the widest vector
-// instructions the processor has.
+// Finds every mark in one walk over the line, 64 bytes at a time with the
+// kernel in use (a byte at a time with the plain one).
 LineMarks ScanHeaderLine(std::string_view line);
-
-// The same with sixteen-byte vectors, as on any processor of this kind.
-LineMarks ScanHeaderLineNarrow(std::string_view line);
 
 // The same, a byte at a time: the plain statement of the rules, which the fast
 // walk must agree with.

@@ -21,30 +21,18 @@ namespace qx {
 
 namespace {
 
-ReadTuning g_tuning;
-
 constexpr std::size_t kFingerprint = 64;
 // A separator is 37 cp932 bytes; in UTF-8 it could take at most a few more.
 constexpr std::size_t kLongestSeparatorLine = 64;
 constexpr std::size_t kArenaBlock = 2 << 20;
 
-LineKernel KernelOf(const ReadTuning& tuning) {
-    if (tuning.lineByLine) return LineKernel::Plain;
-    return tuning.narrowVectors ? LineKernel::Narrow : LineKernel::Wide;
-}
-
 }  // namespace
-
-ScopedReadTuning::ScopedReadTuning(const ReadTuning& tuning) : before_(g_tuning) { g_tuning = tuning; }
-ScopedReadTuning::~ScopedReadTuning() { g_tuning = before_; }
 
 // One read of the log: the state it keeps from opening the file to the last
 // record taken in.
 struct LogSession::ReadRun {
     ReadRun(LogSession& session, const std::string& name, bool fullRead)
-        : s(session), fileName(name), full(fullRead), firstNew(session.records.size()) {
-        scanner.kernel = KernelOf(g_tuning);
-    }
+        : s(session), fileName(name), full(fullRead), firstNew(session.records.size()) {}
     ~ReadRun() {
         if (s.saveStream_) s.saveStream_->feeding = false;
     }
@@ -120,7 +108,7 @@ bool LogSession::ReadRun::Open(std::uint64_t startOffset) {
     info = in.Info();
     // A read long enough to be shared starts its helper thread now, so that the
     // thread is up by the time the first parts are cut.
-    if (info.size > startOffset && info.size - startOffset >= g_tuning.splitAbove) parts.StartHelper();
+    if (info.size > startOffset && info.size - startOffset >= s.readLimits.splitAbove) parts.StartHelper();
     return true;
 }
 
@@ -239,7 +227,7 @@ bool LogSession::ReadRun::Adopt(BlockScanner& sc) {
 // The complete lines [from, to) of the window; a large stretch is shared by two threads.
 bool LogSession::ReadRun::ScanLines(std::size_t from, std::size_t to) {
     const char* data = window.data();
-    const std::vector<std::size_t> cuts = CutParts(data, from, to, g_tuning.splitAbove);
+    const std::vector<std::size_t> cuts = CutParts(data, from, to, s.readLimits.splitAbove);
     if (cuts.size() == 2) {
         if (window.mapped()) sys::PrefetchMapped(data + from, to - from);
         scanner.LinesAndBuild(from, to, StoreFor(0, window.holder()), Password());
@@ -286,7 +274,7 @@ bool LogSession::ReadRun::ScanAll() {
             scan = dataEnd;
         }
         if (!FlushPending()) return false;
-        if (window.NextMapStep(g_tuning.mapStep)) continue;
+        if (window.NextMapStep(s.readLimits.mapStep)) continue;
         window.ReadOn(in, keep, eof, readError);
         if (keep > 0) {
             scan -= keep;
@@ -364,7 +352,7 @@ LoadResult LogSession::ReadFrom(const std::string& fileName, std::uint64_t start
         if (run.full) ui_.ProgressEnd();
         return run.Unreadable(sys::ErrorText(run.in.error()));
     }
-    if (!run.window.Begin(run.in, run.readFrom, run.info.size, g_tuning.mapAbove)) run.readError = run.eof = true;
+    if (!run.window.Begin(run.in, run.readFrom, run.info.size, readLimits.mapAbove)) run.readError = run.eof = true;
     if (!run.ScanAll() || !run.TakeLastLine()) return run.GivenUp();
     run.RememberEnd();
     return run.Finish();

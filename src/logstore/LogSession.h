@@ -54,6 +54,15 @@ struct SelectionFilter {
     std::string year, month, day, user, host;  // an empty one sets no condition
 };
 
+// How much a read takes on at a time. The defaults are what the program uses;
+// tests and fuzzing set smaller ones on their own sessions to reach every way
+// of reading with small files.
+struct ReadLimits {
+    std::size_t splitAbove = 1u << 20;  // stretches this long are shared by two threads
+    std::uint64_t mapAbove = 8u << 20;  // reads this long map the file instead
+    std::size_t mapStep = 256u << 20;   // how much of a mapping the scanner takes at a time
+};
+
 class LogSession {
 public:
     explicit LogSession(SessionUi& ui) : ui_(ui) {}
@@ -67,6 +76,7 @@ public:
     bool ForceReadOnly = false;
     std::string CurrentPassword;
     int PendingDeletions = 0;
+    ReadLimits readLimits;
 
     // Full load with startOffset 0, otherwise a differential read from startOffset.
     LoadResult LoadLog(const std::string& fileName, std::uint64_t startOffset);
@@ -190,28 +200,6 @@ private:
     std::int64_t loadedModifiedNs_ = 0;
     std::string loadedFingerprint_;  // the bytes just before LoadedSize
     OwnSaveStream saveStream_;  // begun by SaveWhileLoading
-};
-
-// How reading cuts a file into blocks. Only tests and fuzzing change it, through
-// a ScopedReadTuning, to check the fast paths against the plain ones; the
-// defaults are what the program uses.
-struct ReadTuning {
-    bool lineByLine = false;            // look at every line, not 64 bytes at a time
-    std::size_t splitAbove = 1u << 20;  // stretches this long are shared by two threads
-    std::uint64_t mapAbove = 8u << 20;  // reads this long map the file instead
-    std::size_t mapStep = 256u << 20;    // how much of a mapping the scanner takes at a time
-    bool narrowVectors = false;          // sixteen-byte vectors even where wider ones are there
-};
-// Reads use `tuning` while this lives; the tuning before comes back after.
-class ScopedReadTuning {
-public:
-    explicit ScopedReadTuning(const ReadTuning& tuning);
-    ~ScopedReadTuning();
-    ScopedReadTuning(const ScopedReadTuning&) = delete;
-    ScopedReadTuning& operator=(const ScopedReadTuning&) = delete;
-
-private:
-    ReadTuning before_;
 };
 
 // Whether closing the program should save the log encrypted: only the last

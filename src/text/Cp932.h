@@ -58,8 +58,6 @@ struct LineSpan {
     std::size_t next;
 };
 LineSpan NextLine(std::string_view s, std::size_t pos);
-// The same with sixteen-byte vectors, as on any processor of this kind.
-LineSpan NextLineNarrow(std::string_view s, std::size_t pos);
 
 // Calls f(line) for each line, with the same rules as SplitLines.
 template <typename F>

@@ -1,4 +1,5 @@
 #include "crypto/Base64.h"
+#include "kernels/Kernels.h"
 #include "crypto/BlowFish.h"
 #include "crypto/ProtectedText.h"
 #include "text/Cp932.h"
@@ -268,12 +269,17 @@ TEST(Base64, DigitsAreTheAlphabetOnly) {
     const std::string all = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     EXPECT_TRUE(IsBase64Digits(all));
     EXPECT_TRUE(IsBase64Digits(""));
-    // One wrong character anywhere, in the sixteen-byte steps or behind them.
-    for (std::size_t at = 0; at < all.size(); at += 7) {
-        for (char bad : {'=', '\r', '\0', ' ', '@', '[', '`', '{', ',', '.', ':', '\x80', '\xC1', '\xFF'}) {
-            std::string text = all;
-            text[at] = bad;
-            EXPECT_FALSE(IsBase64Digits(text)) << at << " " << static_cast<int>(bad);
+    // One wrong character anywhere, in a 64-byte step or behind it, with every kernel.
+    for (const kernels::Version v : kernels::Supported()) {
+        const kernels::ScopedKernel use(v);
+        const std::string twice = all + all.substr(0, 20);
+        EXPECT_TRUE(IsBase64Digits(twice)) << NameOf(v);
+        for (std::size_t at = 0; at < twice.size(); at += 7) {
+            for (char bad : {'=', '\r', '\0', ' ', '@', '[', '`', '{', ',', '.', ':', '\x80', '\xC1', '\xFF'}) {
+                std::string text = twice;
+                text[at] = bad;
+                EXPECT_FALSE(IsBase64Digits(text)) << at << " " << static_cast<int>(bad) << " " << NameOf(v);
+            }
         }
     }
 }
@@ -291,9 +297,10 @@ TEST(Base64, RoundTripAddsOnlyZeroBytes) {
     }
 }
 
-// Runs of 64 digits are decoded 64 at a time where the processor can; texts of
-// every length, with other bytes here and there, decode as they do without that.
-TEST(Base64, WideStepsDecodeAsNarrowOnes) {
+// Runs of 64 digits are decoded 64 at a time where the kernel can; texts of
+// every length, with other bytes here and there, decode with every kernel as
+// with the plain one.
+TEST(Base64, EveryKernelDecodesAsThePlainOne) {
     const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     const std::string others = std::string("\r\n=\0 @[`{\x80\xC1\xFF", 13);
     std::mt19937 rng(11);
@@ -304,12 +311,20 @@ TEST(Base64, WideStepsDecodeAsNarrowOnes) {
         for (std::size_t k = 0, faults = n == 0 ? 0 : rng() % 4; k < faults; ++k) {
             text[rng() % n] = others[rng() % others.size()];
         }
-        std::vector<std::uint8_t> wide(n + 1, 0xAA), narrow(n + 1, 0x55);
-        const std::size_t w = Base64Decode(text, wide.data());
-        const std::size_t m = Base64DecodeNarrow(text, narrow.data());
-        ASSERT_EQ(w, m) << round;
-        ASSERT_TRUE(std::equal(wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(w + 1), narrow.begin()))
-            << "round " << round << ", " << n << " characters";
+        std::vector<std::uint8_t> plain(n + 1, 0x55);
+        std::size_t m = 0;
+        {
+            const kernels::ScopedKernel use(kernels::Version::Plain);
+            m = Base64Decode(text, plain.data());
+        }
+        for (const kernels::Version v : kernels::Supported()) {
+            const kernels::ScopedKernel use(v);
+            std::vector<std::uint8_t> got(n + 1, 0xAA);
+            const std::size_t w = Base64Decode(text, got.data());
+            ASSERT_EQ(w, m) << round << " " << NameOf(v);
+            ASSERT_TRUE(std::equal(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(w + 1), plain.begin()))
+                << "round " << round << ", " << n << " characters, " << NameOf(v);
+        }
     }
 }
 

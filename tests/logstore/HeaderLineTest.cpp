@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "kernels/Kernels.h"
 #include "logstore/HeaderLine.h"
 
 namespace qx {
@@ -49,8 +50,10 @@ TEST(HeaderLine, MarksOfTypicalLines) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Describe(ScanHeaderLineBytewise(c.line)), Describe(c.marks)) << c.line;
-        EXPECT_EQ(Describe(ScanHeaderLine(c.line)), Describe(c.marks)) << c.line;
-        EXPECT_EQ(Describe(ScanHeaderLineNarrow(c.line)), Describe(c.marks)) << c.line;
+        for (const kernels::Version v : kernels::Supported()) {
+            const kernels::ScopedKernel use(v);
+            EXPECT_EQ(Describe(ScanHeaderLine(c.line)), Describe(c.marks)) << c.line << " " << NameOf(v);
+        }
     }
 }
 
@@ -76,18 +79,23 @@ TEST(HeaderLine, FastScanAgreesWithTheBytewiseOneEverywhere) {
                                 std::size_t{128}}) {
             if (cut > line.size()) continue;
             const std::string_view v(line.data(), cut);
-            ASSERT_EQ(Describe(ScanHeaderLine(v)), Describe(ScanHeaderLineBytewise(v)))
-                << "round " << round << " length " << cut;
-            ASSERT_EQ(Describe(ScanHeaderLineNarrow(v)), Describe(ScanHeaderLineBytewise(v)))
-                << "round " << round << " length " << cut;
+            const std::string want = Describe(ScanHeaderLineBytewise(v));
+            for (const kernels::Version version : kernels::Supported()) {
+                if (version == kernels::Version::Plain) continue;  // that is the bytewise scan
+                const kernels::ScopedKernel use(version);
+                ASSERT_EQ(Describe(ScanHeaderLine(v)), want)
+                    << "round " << round << " length " << cut << " " << NameOf(version);
+            }
         }
     }
     // A lead byte as the 64th byte hides a mark in the first byte of the next step.
     for (std::size_t at = 60; at < 68; ++at) {
         std::string line(at, 'x');
         line += "\x81:(T";
-        EXPECT_EQ(Describe(ScanHeaderLine(line)), Describe(ScanHeaderLineBytewise(line))) << at;
-        EXPECT_EQ(Describe(ScanHeaderLineNarrow(line)), Describe(ScanHeaderLineBytewise(line))) << at;
+        for (const kernels::Version v : kernels::Supported()) {
+            const kernels::ScopedKernel use(v);
+            EXPECT_EQ(Describe(ScanHeaderLine(line)), Describe(ScanHeaderLineBytewise(line))) << at << NameOf(v);
+        }
     }
 }
 

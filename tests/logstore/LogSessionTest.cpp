@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <utility>
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
 #include "TestSupport.h"
 #include "crypto/ProtectedText.h"
+#include "kernels/Kernels.h"
 #include "logstore/LogSession.h"
 
 namespace qx {
@@ -170,20 +172,20 @@ TEST_F(Reading, LargeFilesReadAlikeEveryWay) {
     ASSERT_GT(expected.size(), 10000u);
     EXPECT_EQ(s.LoadedSize, text.size());
 
-    // Line by line on one thread from buffers, and shared between two threads at
-    // every chance from a mapping of the file, in steps of every size, also with
-    // the narrower vectors where the processor has wider ones.
-    for (const ReadTuning& tuning :
-         {ReadTuning{true, SIZE_MAX, UINT64_MAX, 0}, ReadTuning{false, 1, 1, 999},
-          ReadTuning{false, 1, 1, 3u << 20}, ReadTuning{false, 1u << 20, 1u << 20, 1u << 20},
-          ReadTuning{false, 1u << 20, 1u << 20, 1u << 20, true}}) {
-        std::optional<ScopedReadTuning> tuned(std::in_place, tuning);
-        ScriptedUi otherUi;
-        LogSession other(otherUi);
-        const bool ok = other.LoadLog(log, 0).ok();
-        tuned.reset();
-        ASSERT_TRUE(ok);
-        EXPECT_EQ(Snapshot(other), expected) << "line by line: " << tuning.lineByLine;
+    // With every kernel: on one thread from buffers, and shared between two
+    // threads at every chance from a mapping of the file, in steps of every size.
+    for (const kernels::Version v : kernels::Supported()) {
+        for (const ReadLimits& limits : {ReadLimits{SIZE_MAX, UINT64_MAX, 0}, ReadLimits{1, 1, 999},
+                                         ReadLimits{1, 1, 3u << 20}, ReadLimits{1u << 20, 1u << 20, 1u << 20}}) {
+            std::optional<kernels::ScopedKernel> use(std::in_place, v);
+            ScriptedUi otherUi;
+            LogSession other(otherUi);
+            other.readLimits = limits;
+            const bool ok = other.LoadLog(log, 0).ok();
+            use.reset();
+            ASSERT_TRUE(ok);
+            EXPECT_EQ(Snapshot(other), expected) << NameOf(v) << ", mapped steps of " << limits.mapStep;
+        }
     }
 
     // Differential reads of pieces of every size, cut anywhere.
@@ -222,13 +224,20 @@ TEST_F(Reading, EncryptedHeadersOpenInEveryPartWithOnePrompt) {
     const std::string encrypted = dir.File("encrypted.log");
     ASSERT_EQ(s.WriteLog(encrypted, o), WriteStatus::Written);
 
-    for (const ReadTuning& tuning : {ReadTuning{}, ReadTuning{false, 1, 1, 999}, ReadTuning{true, SIZE_MAX, UINT64_MAX, 0}}) {
-        std::optional<ScopedReadTuning> tuned(std::in_place, tuning);
+    // The plain kernel on one thread, and the best one as the program reads.
+    using kernels::Version;
+    const Version best = kernels::Supported().back();
+    const std::pair<Version, ReadLimits> ways[] = {{best, ReadLimits{}},
+                                                    {best, ReadLimits{1, 1, 999}},
+                                                    {Version::Plain, ReadLimits{SIZE_MAX, UINT64_MAX, 0}}};
+    for (const auto& [version, limits] : ways) {
         ScriptedUi otherUi;
         otherUi.answers.push_back(PasswordEntry{"pw", ""});
         LogSession other(otherUi);
+        other.readLimits = limits;
+        std::optional<kernels::ScopedKernel> use(std::in_place, version);
         const bool ok = other.LoadLog(encrypted, 0).ok();
-        tuned.reset();
+        use.reset();
         ASSERT_TRUE(ok);
         EXPECT_EQ(otherUi.asked.size(), 1u);
         ASSERT_EQ(other.records.size(), expected.size());
@@ -247,12 +256,12 @@ TEST_F(Reading, ALogCutShortUnderItsMappingReadsAsZerosAndIsReadAgain) {
     GTEST_SKIP() << "logs are read into buffers on Windows, never mapped";
 #else
     // Read through a mapping of the file, then another program empties the file.
-    std::optional<ScopedReadTuning> tuned(std::in_place, ReadTuning{false, 1u << 20, 1, 1u << 20});
+    s.readLimits = ReadLimits{1u << 20, 1, 1u << 20};
     std::string text;
     while (text.size() < (64u << 10)) text += kA + kB;
     WriteFile(log, text);
     const bool ok = s.LoadLog(log, 0).ok();
-    tuned.reset();
+    s.readLimits = ReadLimits{};
     ASSERT_TRUE(ok);
     ASSERT_FALSE(s.records.empty());
     ASSERT_EQ(truncate(log.c_str(), 0), 0);

@@ -316,10 +316,12 @@ struct EarlySaveRun {
     bool begunEarly = false;  // text was in the temporary file when the load ended
 };
 EarlySaveRun LoadAndSave(const std::string& log, const std::string& target, bool early,
-                         const std::function<void(LogSession&)>& between = {}, WriteOptions o = {}) {
+                         const std::function<void(LogSession&)>& between = {}, WriteOptions o = {},
+                         const ReadLimits& limits = {}) {
     ScriptedUi ui;
     ui.Answer("pw");
     LogSession s{ui};
+    s.readLimits = limits;
     if (early) s.SaveWhileLoading(target, o);
     EXPECT_TRUE(s.LoadLog(log, 0).ok());
     // Early text goes to the file through the writing thread, which may lag
@@ -354,13 +356,11 @@ TEST_F(Writing, ASaveBegunWhileLoadingWritesTheSameFile) {
     };
     const std::string out = dir.File("out.log");
     for (const Case& c : cases) {
-        for (const ReadTuning& tuning : {ReadTuning{}, ReadTuning{false, 1, 1, 999}}) {
-            SCOPED_TRACE(std::string(c.name) + (tuning.mapStep == 999 ? ", in small steps" : ""));
+        for (const ReadLimits& limits : {ReadLimits{}, ReadLimits{1, 1, 999}}) {
+            SCOPED_TRACE(std::string(c.name) + (limits.mapStep == 999 ? ", in small steps" : ""));
             WriteFile(log, c.bytes);
-            std::optional<ScopedReadTuning> tuned(std::in_place, tuning);
-            const EarlySaveRun plain = LoadAndSave(log, out, false);
-            const EarlySaveRun early = LoadAndSave(log, out, true);
-            tuned.reset();
+            const EarlySaveRun plain = LoadAndSave(log, out, false, {}, {}, limits);
+            const EarlySaveRun early = LoadAndSave(log, out, true, {}, {}, limits);
             ASSERT_GT(plain.bytes.size(), 2u << 20);
             EXPECT_TRUE(plain.bytes == early.bytes) << "the same bytes";
             EXPECT_EQ(early.begunEarly, c.begunEarly);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "kernels/Kernels.h"
 #include "text/BoundedText.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -78,8 +79,8 @@ TEST(Cp932, SplitLinesAtEveryLineEnd) {
     EXPECT_EQ(SplitLines("a\r\r\nb"), (V{"a", "", "b"}));
 }
 
-// Both vector widths end a line where a byte-by-byte walk does: at its first CR
-// or LF, a CR LF pair together, at any distance and up to the text's end.
+// Every kernel ends a line where a byte-by-byte walk does: at its first CR or
+// LF, a CR LF pair together, at any distance and up to the text's end.
 TEST(Cp932, NextLineFindsEveryLineEndAtAnyDistance) {
     auto bytewise = [](std::string_view s, std::size_t pos) {
         std::size_t e = pos;
@@ -96,10 +97,12 @@ TEST(Cp932, NextLineFindsEveryLineEndAtAnyDistance) {
                 for (std::size_t pos : {std::size_t{0}, length / 3, length}) {
                     if (pos > s.size()) continue;
                     const LineSpan want = bytewise(s, pos);
-                    for (const LineSpan got : {NextLine(s, pos), NextLineNarrow(s, pos)}) {
-                        ASSERT_EQ(got.line.data(), want.line.data()) << length << end.size() << pos;
-                        ASSERT_EQ(got.line.size(), want.line.size()) << length << end.size() << pos;
-                        ASSERT_EQ(got.next, want.next) << length << end.size() << pos;
+                    for (const kernels::Version v : kernels::Supported()) {
+                        const kernels::ScopedKernel use(v);
+                        const LineSpan got = NextLine(s, pos);
+                        ASSERT_EQ(got.line.data(), want.line.data()) << length << end.size() << pos << NameOf(v);
+                        ASSERT_EQ(got.line.size(), want.line.size()) << length << end.size() << pos << NameOf(v);
+                        ASSERT_EQ(got.next, want.next) << length << end.size() << pos << NameOf(v);
                     }
                 }
             }
@@ -136,7 +139,10 @@ TEST(Cp932, CrLfTextIsExactlyLinesEndedByCrLf) {
         {std::string(64, 'x') + "\n" + std::string(100, 'y') + "\r\n", false},
         {std::string(127, 'x') + "\r\n" + std::string(100, 'y') + "\r\n", true},
     };
-    for (const auto& c : cases) EXPECT_EQ(IsCrLfText(c.text), c.crlf) << c.text.size();
+    for (const kernels::Version v : kernels::Supported()) {
+        const kernels::ScopedKernel use(v);
+        for (const auto& c : cases) EXPECT_EQ(IsCrLfText(c.text), c.crlf) << c.text.size() << NameOf(v);
+    }
 }
 
 TEST(Cp932, AsciiCaseFoldingLeavesTrailBytes) {
