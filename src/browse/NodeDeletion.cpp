@@ -1,5 +1,7 @@
 #include "browse/NodeDeletion.h"
 
+#include "browse/Selection.h"
+
 namespace qx {
 
 std::vector<std::size_t> NodeDeletions(const std::vector<LogData>& records, int treeKey,

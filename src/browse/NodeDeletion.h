@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "logstore/LogData.h"
-#include "logstore/LogSession.h"
 
 namespace qx {
 

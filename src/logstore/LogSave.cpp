@@ -39,9 +39,9 @@ WriteStatus LogSession::WriteLog(const std::string& targetFile, const WriteOptio
     return WriteRecords(targetFile, options, nullptr, catchUp);
 }
 
-WriteStatus LogSession::WriteSelection(const std::string& targetFile, const SelectionFilter& filter,
+WriteStatus LogSession::WriteSelection(const std::string& targetFile, const RecordSelection& selected,
                                        const WriteOptions& options, LoadResult* catchUp) {
-    return WriteRecords(targetFile, options, &filter, catchUp);
+    return WriteRecords(targetFile, options, &selected, catchUp);
 }
 
 bool LogSession::LockForSave(sys::FileLock& lock, const std::string& realTarget, std::string* why) {
@@ -105,8 +105,8 @@ void LogSession::RememberWritten(const std::string& realTarget, std::uint64_t wr
 // One save: the state it keeps from resolving the target to replacing it.
 struct LogSession::SaveRun {
     SaveRun(LogSession& session, const std::string& target, const WriteOptions& saveOptions,
-            const SelectionFilter* selection)
-        : s(session), targetFile(target), options(saveOptions), filter(selection), wholeLog(selection == nullptr) {
+            const RecordSelection* selection)
+        : s(session), targetFile(target), options(saveOptions), selected(selection), wholeLog(selection == nullptr) {
         saveType = (options.saveType == kModeEncoded || options.saveType == kModeEncrypted) ? options.saveType
                                                                                             : kModePlain;
         headerMode = options.headerEncode ? saveType : kModePlain;
@@ -116,7 +116,7 @@ struct LogSession::SaveRun {
     LogSession& s;
     const std::string& targetFile;
     const WriteOptions& options;
-    const SelectionFilter* filter;
+    const RecordSelection* selected;
     const bool wholeLog;
     int saveType = kModePlain;
     int headerMode = kModePlain;
@@ -160,7 +160,7 @@ struct LogSession::SaveRun {
 // A save begun during the read goes on where it stopped, if it is this save.
 void LogSession::SaveRun::TakeEarlySave(std::unique_ptr<SaveStream> early) {
     st = std::move(early);
-    if (st && (filter != nullptr || st->target != targetFile || st->options != options || !st->out().IsOpen() ||
+    if (st && (selected != nullptr || st->target != targetFile || st->options != options || !st->out().IsOpen() ||
                st->next > s.records.size())) {
         st.reset();
     }
@@ -240,8 +240,8 @@ std::optional<WriteStatus> LogSession::SaveRun::WriteAll() {
     std::size_t nextPercentAt = 0;  // the count from which the percentage may have changed
     for (std::size_t i = st->next; i < records.size(); ++i) {
         LogData& r = records[i];
-        const bool selected = wholeLog || (!r.Deleted() && RecordMatches(r, *filter));
-        if ((wholeLog || selected) && password.empty() && r.BodyMode() == kModeEncrypted && !s.AskPassword(false)) {
+        const bool taken = wholeLog || (!r.Deleted() && (*selected)(r));
+        if (taken && password.empty() && r.BodyMode() == kModeEncrypted && !s.AskPassword(false)) {
             st.reset();
             s.ui_.ProgressEnd();
             return WriteStatus::PasswordGivenUp;
@@ -250,7 +250,7 @@ std::optional<WriteStatus> LogSession::SaveRun::WriteAll() {
             tentativeAt = st->handedOn + st->buf.size();
             tentativeMarked = true;
         }
-        if (selected && !r.Deleted()) AppendSavedRecord(st->buf, r, saveType, headerMode, password);
+        if (taken && !r.Deleted()) AppendSavedRecord(st->buf, r, saveType, headerMode, password);
         if (st->buf.size() >= kWriteChunk && !st->HandOn()) return FailWrite();
         if (i + 1 >= nextPercentAt) {
             const int percent = static_cast<int>(std::min<std::size_t>((i + 1) / step, 100));
@@ -368,9 +368,9 @@ WriteStatus LogSession::SaveRun::Conclude() {
 }
 
 WriteStatus LogSession::WriteRecords(const std::string& targetFile, const WriteOptions& options,
-                                     const SelectionFilter* filter, LoadResult* catchUp) {
+                                     const RecordSelection* selected, LoadResult* catchUp) {
     written_.valid = false;
-    SaveRun run(*this, targetFile, options, filter);
+    SaveRun run(*this, targetFile, options, selected);
     run.TakeEarlySave(std::move(saveStream_));
     if (ReadOnlyMode) return WriteStatus::ReadOnly;
     if (CurrentPassword.empty() && run.saveType == kModeEncrypted && !AskPassword(true)) {

@@ -50,9 +50,8 @@ struct WriteOptions {
     bool operator==(const WriteOptions&) const = default;
 };
 
-struct SelectionFilter {
-    std::string year, month, day, user, host;  // an empty one sets no condition
-};
+// Which records a selection saves; deleted records are never offered.
+using RecordSelection = std::function<bool(const LogData&)>;
 
 // How much a read takes on at a time. The defaults are what the program uses;
 // tests and fuzzing set smaller ones on their own sessions to reach every way
@@ -106,8 +105,8 @@ public:
     // either is lost. A target that is not a regular file is refused.
     WriteStatus WriteLog(const std::string& targetFile, const WriteOptions& options,
                          LoadResult* catchUp = nullptr);
-    // Writes the records that match the filter to targetFile.
-    WriteStatus WriteSelection(const std::string& targetFile, const SelectionFilter& filter,
+    // Writes the records that are not deleted and that `selected` takes to targetFile.
+    WriteStatus WriteSelection(const std::string& targetFile, const RecordSelection& selected,
                                const WriteOptions& options, LoadResult* catchUp = nullptr);
     // Lets the next full load begin a WriteLog(targetFile, options) that is to
     // follow it: the records that can no longer change go to the new file while
@@ -161,7 +160,7 @@ private:
     // Keeps, decrypts or folds a record built from blockText.
     bool AdoptRecord(LogData&& built, std::string_view blockText);
     WriteStatus WriteRecords(const std::string& targetFile, const WriteOptions& options,
-                             const SelectionFilter* filter, LoadResult* catchUp);
+                             const RecordSelection* selected, LoadResult* catchUp);
     bool SameFileAsLoaded(const std::string& fileName) const;
     // Whether the bytes behind LoadedSize continue the last block read (it was
     // still being written) rather than start a new one.
@@ -206,14 +205,6 @@ private:
 // record decides, since the messenger appends at the end.
 bool NeedsEncryptionAtExit(const std::vector<LogData>& records, int saveType, bool autoEncode,
                            int pendingDeletions);
-
-// Whether a record falls under a selection filter: every non-empty condition
-// holds, byte for byte. The user condition, when set, wins over the host one.
-bool RecordMatches(const LogData& record, const SelectionFilter& filter);
-
-// The selection filter for a tree path (bare labels, root first) under a tree key
-// 0 date/user, 1 date/host, 2 user, 3 host, 4 date.
-SelectionFilter FilterForPath(int treeKey, const std::vector<std::string>& labels);
 
 // Entries of a list field, split at "," and trimmed (the last, empty one dropped).
 std::vector<std::string_view> SplitNames(std::string_view listField);

@@ -37,7 +37,9 @@ WriteStatus SaveCommands::Write(const std::string& target, const SelectionFilter
     catchUp.firstNew = before;  // stays so when nothing had to be read first
     const WriteOptions options = Options();
     const WriteStatus status = filter != nullptr
-                                   ? s.WriteSelection(target, *filter, options, &catchUp)
+                                   ? s.WriteSelection(
+                                         target, [filter](const LogData& r) { return RecordMatches(r, *filter); },
+                                         options, &catchUp)
                                    : s.WriteLog(target, options, &catchUp);
     if (catchUp.ok() && (catchUp.added(s.records.size()) || catchUp.changedRecord >= 0 ||
                          s.records.size() != before))

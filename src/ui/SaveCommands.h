@@ -5,6 +5,7 @@
 #include <QString>
 #include <string>
 
+#include "browse/Selection.h"
 #include "logstore/LogSession.h"
 #include "ui/CommandContext.h"
 

@@ -3,12 +3,7 @@
 #include <QGuiApplication>
 #include <QWidget>
 
-#if QX_HAVE_XCB
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#include <cstring>
-#endif
+#include "platform/X11Window.h"
 
 namespace qx::ui {
 
@@ -32,27 +27,13 @@ constexpr std::uint32_t kDecorMinimise = 1u << 5;
 constexpr std::uint32_t kDecorMaximise = 1u << 6;
 
 #if QX_HAVE_XCB
-xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name) {
-    xcb_intern_atom_cookie_t cookie =
-        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    if (!reply) return XCB_ATOM_NONE;
-    const xcb_atom_t atom = reply->atom;
-    std::free(reply);
-    return atom;
-}
-
 void SetMotifHints(QWidget* window, const MotifHints& hints) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->connection()) return;  // not on X11: Qt's flags are enough
-    xcb_connection_t* connection = x11->connection();
-    const xcb_atom_t atom = InternAtom(connection, "_MOTIF_WM_HINTS");
-    if (atom == XCB_ATOM_NONE) return;
     const std::uint32_t values[5] = {hints.flags, hints.functions, hints.decorations,
                                      static_cast<std::uint32_t>(hints.inputMode), hints.status};
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window->winId()),
-                        atom, atom, 32, 5, values);
-    xcb_flush(connection);
+    sys::SetX11Property32(x11->connection(), static_cast<std::uint32_t>(window->winId()), "_MOTIF_WM_HINTS",
+                          values, 5);
 }
 #else
 void SetMotifHints(QWidget*, const MotifHints&) {}

@@ -247,29 +247,33 @@ TEST_F(Writing, DustBoxKeepsACopyOfTheReplacedFile) {
 #endif
 }
 
-TEST_F(Writing, SelectionByTreePath) {
+TEST_F(Writing, SelectionWritesTheRecordsThePredicateTakesAndNoDeletedOne) {
     const std::string m1 = Msg("alice (h1)", "Mon Jan  5 09:03:01 2004", "1");
     const std::string m2 = Block(" To: bob (h2)\n To: alice (h1)\n  at Tue Jan  6 09:03:01 2004", "2");
     const std::string m3 = Msg("carol (h3)", "Tue Feb  3 09:03:01 2004", "3");
-    Load(m1 + m2 + m3);
+    const std::string m4 = Msg("dave (h4)", "Tue Feb  3 10:03:01 2004", "4");
+    Load(m1 + m2 + m3 + m4);
+    s.SetDeleted(3, true);
     struct Case {
-        int key;
-        std::vector<std::string> labels;
+        const char* what;
+        RecordSelection selected;
         std::string expected;
     };
     const Case cases[] = {
-        {0, {"2004", "01", "6(Tue)"}, m2},
-        {2, {"alice"}, m1 + m2},
-        {3, {"h3"}, m3},
-        {4, {"2004", "02"}, m3},
-        {4, {"2004"}, m1 + m2 + m3},
+        {"every record", [](const LogData&) { return true; }, m1 + m2 + m3},
+        {"none", [](const LogData&) { return false; }, ""},
+        {"February", [](const LogData& r) { return r.MonthNumber() == "02"; }, m3},
+        {"second only", [](const LogData& r) { return r.BodyText().find('2') != std::string_view::npos; }, m2},
+        {"not the second", [](const LogData& r) { return r.BodyText().find('2') == std::string_view::npos; },
+         m1 + m3},
     };
     for (const auto& c : cases) {
         const std::string out = dir.File("sel.log");
-        ASSERT_EQ(s.WriteSelection(out, FilterForPath(c.key, c.labels), WriteOptions{}), WriteStatus::Written);
-        EXPECT_EQ(ReadFile(out), c.expected) << c.key << " " << c.labels.back();
+        ASSERT_EQ(s.WriteSelection(out, c.selected, WriteOptions{}), WriteStatus::Written) << c.what;
+        EXPECT_EQ(ReadFile(out), c.expected) << c.what;
     }
-    EXPECT_EQ(ReadFile(log), m1 + m2 + m3);
+    EXPECT_EQ(ReadFile(log), m1 + m2 + m3 + m4);
+    EXPECT_EQ(s.PendingDeletions, 1);
 }
 
 // The blocks of a log of several megabytes: messages of every length, blocks
