@@ -16,6 +16,21 @@ BUILD_DIR=${BUILD_DIR:-build-windows}
 case $BUILD_DIR in /*) ;; *) BUILD_DIR=$ROOT/$BUILD_DIR ;; esac
 started=$(date +%s)
 
+# Runs one test program under wine, its output in a log. Once in a while the wine
+# server drops a client ("wine client error: ... recvmsg"), which kills the
+# program before it has reported anything: such a run is tried once more. A
+# program that reported a failing test is never run again.
+run_under_wine() {
+    local test=$1 log=$2
+    wine "$test" --gtest_brief=1 >"$log" 2>&1 && return 0
+    if grep -q '^wine client error' "$log" && ! grep -q '^\[  FAILED  \]' "$log"; then
+        echo "   the wine server dropped $(basename "$test"); running it again"
+        wineserver -w
+        wine "$test" --gtest_brief=1 >"$log" 2>&1 && return 0
+    fi
+    return 1
+}
+
 # Runs the whole Windows session on one X display: the prefix, the test
 # programs, then the CLI comparison. Prints a summary line per program.
 run_session() {
@@ -26,7 +41,7 @@ run_session() {
         name=$(basename "$test" .exe)
         log="$BUILD_DIR/$name.log"
         echo "== $name under wine"
-        if wine "$test" --gtest_brief=1 >"$log" 2>&1; then
+        if run_under_wine "$test" "$log"; then
             passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$log")
             skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) test.*/\1/p' "$log" | head -1)
             summary+=("$(printf '%-20s passed %4s  skipped %3s' "$name" "${passed:-0}" "${skipped:-0}")")

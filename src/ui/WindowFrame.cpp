@@ -26,7 +26,9 @@ constexpr std::uint32_t kDecorMenu = 1u << 4;
 constexpr std::uint32_t kDecorMinimise = 1u << 5;
 constexpr std::uint32_t kDecorMaximise = 1u << 6;
 
-#if QX_HAVE_XCB
+// Qt built for X11 hands out its xcb connection; the platform layer sets the
+// property through it.
+#if QT_CONFIG(xcb)
 void SetMotifHints(QWidget* window, const MotifHints& hints) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->connection()) return;  // not on X11: Qt's flags are enough
